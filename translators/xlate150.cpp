@@ -1,0 +1,277 @@
+// Wurlitzer 150 roll translation.
+//
+// Every key of the 150 scale (24 to 77) has one row in the hole table: the
+// rank pattern it sounds, the drum it strikes or the control it works, its
+// MIDI note and whether it belongs to the required set (keys 69 to 77).
+// The translator is one dispatch over the action of the key's row.
+//
+// The control state: the swell shutter (soft 40 or loud 65 for the ranks
+// that always play, and two more trumpet ranks while open), the stop (two
+// more melody ranks) and the bells (the bell rank of the melody).  Each is
+// an on flag, the start of the hole that last switched it on, and the
+// velocity it lends its ranks.  Holes reach the translator when they close,
+// so a control hole acts on every hole translated after it.
+
+#include "xlate150.h"
+
+#include "playnote.h"
+#include "runstate.h"
+
+bool shutteropen = false, bellson = false, stopon = false;
+int stopgeneralvel = 0, stopbellvel = 0;
+double stopgeneralontime = 0.0, stopbellontime = 0.0, shutterontime = 0.0;
+int snarevel = 65;
+
+namespace {
+
+const int softVelocity = 40;  // ranks while the shutter is closed
+const int loudVelocity = 65;  // ranks while the shutter is open; the bells
+const int softDelayedVelocity = 5;
+const double softDelay = 2.0;  // seconds of roll time
+const int lowestKey = 24;
+const int highestKey = 77;
+
+// ---------------------------------------------------------------------------
+// Controls
+
+void shutterOpen(double start) {
+    shutteropen = true;
+    shutterontime = start;
+    generalvel = loudVelocity;
+}
+
+void bellsOn(double start) {
+    bellson = true;
+    stopbellontime = start;
+    stopbellvel = loudVelocity;
+}
+
+// The stop's velocity is chosen now, from the shutter as it is at this
+// moment, and does not follow the shutter afterwards.
+void stopOn(double start) {
+    stopon = true;
+    stopgeneralontime = start;
+    stopgeneralvel = shutteropen ? loudVelocity : softVelocity;
+}
+
+// What a cancel hole can switch off, in the order it tests them, each with
+// the velocity its ranks fall back to.
+struct Control {
+    bool& on;
+    double& ontime;
+    int& vel;
+    int offVel;
+};
+
+Control cancellable[] = {
+    {shutteropen, shutterontime, generalvel, softVelocity},
+    {stopon, stopgeneralontime, stopgeneralvel, 0},
+    {bellson, stopbellontime, stopbellvel, 0},
+};
+
+// The cancel hole spares every control switched on within the grace period
+// before its start (or after it); each is judged by its own on-time.
+void cancel(double start) {
+    for (Control& c : cancellable) {
+        if (c.on && start > c.ontime + deltatime) {
+            c.on = false;
+            c.vel = c.offVel;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Rank patterns: the notes a sounding key requests, in order.  Velocities
+// are read when the hole is translated; a rank at velocity 0 stays silent.
+
+struct Voice {
+    int track;  // also the channel
+    const int& vel;
+    bool onlyWithShutterOpen;
+};
+
+const Voice tromboneVoices[] = {{1, generalvel, false}};
+const Voice bassVoices[] = {{2, generalvel, false}};
+const Voice accompVoices[] = {{5, generalvel, false}};
+const Voice melodyVoices[] = {{7, generalvel, false},
+                              {8, stopgeneralvel, false},
+                              {11, stopgeneralvel, false},
+                              {12, stopbellvel, false}};
+// The open shutter brings in two more trumpet ranks.
+const Voice trumpetVoices[] = {{13, generalvel, true},
+                               {14, generalvel, true},
+                               {15, generalvel, false}};
+const Voice snareVoices[] = {{10, snarevel, false}};
+const Voice bassDrumVoices[] = {{10, percussionvel, false}};
+
+template <int N>
+void sound(const Voice (&voices)[N], double start, double duration, int note) {
+    for (const Voice& v : voices) {
+        if (v.onlyWithShutterOpen && !shutteropen) {
+            continue;
+        }
+        playnote(start, duration, note, v.vel, v.track, v.track);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The hole table
+
+enum class Action {
+    ShutterOpen,
+    BellsOn,
+    StopOn,
+    Cancel,
+    SoftDelayed,  // the note on track 1 at velocity 5, two seconds late
+    Snare,
+    Trombone,
+    Bass,
+    Accomp,
+    Melody,
+    Trumpet,
+    BassDrum,
+    Silent,
+};
+
+struct HoleRow150 {
+    int key;
+    Action action;
+    int note;      // MIDI note of a sounding key, 0 otherwise
+    bool counted;  // in the required set
+};
+
+using A = Action;
+constexpr HoleRow150 holeTable[] = {
+    {24, A::ShutterOpen, 0, false},
+    {25, A::BellsOn, 0, false},
+    {26, A::StopOn, 0, false},
+    {27, A::Cancel, 0, false},
+    {28, A::SoftDelayed, 43, false},  // G2
+    {29, A::Snare, 38, false},        // Acoustic Snare
+    {30, A::Trombone, 43, false},     // G2
+    {31, A::Trombone, 36, false},     // C2
+    {32, A::Trombone, 38, false},     // D2
+    {33, A::Bass, 43, false},         // G2
+    {34, A::Bass, 36, false},         // C2
+    {35, A::Bass, 38, false},         // D2
+    {36, A::Accomp, 55, false},       // G3
+    {37, A::Accomp, 57, false},       // A3
+    {38, A::Accomp, 59, false},       // B3
+    {39, A::Accomp, 60, false},       // C4
+    {40, A::Accomp, 62, false},       // D4
+    {41, A::Accomp, 64, false},       // E4
+    {42, A::Accomp, 65, false},       // F4
+    {43, A::Accomp, 66, false},       // F#4
+    {44, A::Accomp, 67, false},       // G4
+    {45, A::Melody, 67, false},       // G4
+    {46, A::Melody, 69, false},       // A4
+    {47, A::Melody, 71, false},       // B4
+    {48, A::Melody, 72, false},       // C5
+    {49, A::Melody, 73, false},       // C#5
+    {50, A::Melody, 74, false},       // D5
+    {51, A::Melody, 76, false},       // E5
+    {52, A::Melody, 77, false},       // F5
+    {53, A::Melody, 78, false},       // F#5
+    {54, A::Melody, 79, false},       // G5
+    {55, A::Melody, 81, false},       // A5
+    {56, A::Melody, 83, false},       // B5
+    {57, A::Melody, 84, false},       // C6
+    {58, A::Melody, 85, false},       // C#6
+    {59, A::Melody, 86, false},       // D6
+    {60, A::Melody, 88, false},       // E6
+    {61, A::Trumpet, 60, false},      // C4
+    {62, A::Trumpet, 62, false},      // D4
+    {63, A::Trumpet, 64, false},      // E4
+    {64, A::Trumpet, 65, false},      // F4
+    {65, A::Trumpet, 66, false},      // F#4
+    {66, A::Trumpet, 67, false},      // G4
+    {67, A::Trumpet, 69, false},      // A4
+    {68, A::Trumpet, 71, false},      // B4
+    {69, A::Trumpet, 72, true},       // C5
+    {70, A::Trumpet, 73, true},       // C#5
+    {71, A::Trumpet, 74, true},       // D5
+    {72, A::Trumpet, 76, true},       // E5
+    {73, A::Trumpet, 77, true},       // F5
+    {74, A::Trumpet, 78, true},       // F#5
+    {75, A::Trumpet, 79, true},       // G5
+    {76, A::BassDrum, 35, true},      // Acoustic Bass Drum
+    {77, A::Silent, 0, true},
+};
+
+constexpr bool rowsInKeyOrder() {
+    int expected = lowestKey;
+    for (const HoleRow150& row : holeTable) {
+        if (row.key != expected) {
+            return false;
+        }
+        ++expected;
+    }
+    return expected == highestKey + 1;
+}
+static_assert(rowsInKeyOrder(), "one row per key from 24 to 77, in order");
+
+}  // namespace
+
+void xlate150(double start, double duration, int key) {
+    if (key < lowestKey || key > highestKey) {
+        ++outofrangecount;
+        return;
+    }
+    const HoleRow150& row = holeTable[key - lowestKey];
+    switch (row.action) {
+        case Action::ShutterOpen:
+            shutterOpen(start);
+            break;
+        case Action::BellsOn:
+            bellsOn(start);
+            break;
+        case Action::StopOn:
+            stopOn(start);
+            break;
+        case Action::Cancel:
+            cancel(start);
+            break;
+        case Action::SoftDelayed:
+            playnote(start + softDelay, duration, row.note, softDelayedVelocity, 1, 1);
+            break;
+        case Action::Snare:
+            sound(snareVoices, start, duration, row.note);
+            break;
+        case Action::Trombone:
+            sound(tromboneVoices, start, duration, row.note);
+            break;
+        case Action::Bass:
+            sound(bassVoices, start, duration, row.note);
+            break;
+        case Action::Accomp:
+            sound(accompVoices, start, duration, row.note);
+            break;
+        case Action::Melody:
+            sound(melodyVoices, start, duration, row.note);
+            break;
+        case Action::Trumpet:
+            sound(trumpetVoices, start, duration, row.note);
+            break;
+        case Action::BassDrum:
+            sound(bassDrumVoices, start, duration, row.note);
+            break;
+        case Action::Silent:
+            break;
+    }
+    if (row.counted) {
+        ++requirednotecount;
+    }
+}
+
+void reset150Controls() {
+    shutteropen = false;
+    shutterontime = 0.0;
+    generalvel = softVelocity;
+    stopon = false;
+    stopgeneralontime = 0.0;
+    stopgeneralvel = 0;
+    bellson = false;
+    stopbellontime = 0.0;
+    stopbellvel = 0;
+    snarevel = 65;
+}
