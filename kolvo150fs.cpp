@@ -1,1 +1,8 @@
-int main() { return 0; }
+// kolvo150: plays a Wurlitzer 150 e-roll through the organ soundfont.
+
+#include "driver.h"
+#include "xlate150.h"
+
+int main(int argc, char** argv) {
+    return runRoll(organ150, argc, argv);
+}

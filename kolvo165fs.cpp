@@ -1,1 +1,8 @@
-int main() { return 0; }
+// kolvo165: plays a Wurlitzer 165 e-roll through the organ soundfont.
+
+#include "driver.h"
+#include "xlate165.h"
+
+int main(int argc, char** argv) {
+    return runRoll(organ165, argc, argv);
+}

@@ -1,1 +1,238 @@
-// (to be written)
+// The run driver: one run plays one e-roll from start to end.
+
+#include "driver.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <limits>
+#include <sstream>
+
+#include "arrangement.h"
+#include "playback.h"
+#include "playbuffer.h"
+#include "rolltext.h"
+#include "runstate.h"
+
+namespace {
+
+// A meta event of the given type with a payload: FF, type, length, and at
+// least one more byte.
+bool isMetaOfType(const MFEvent& candidate, int metaType) {
+    return candidate.data.getSize() > 3 && candidate.data[0] == 0xFF &&
+           candidate.data[1] == metaType;
+}
+
+// Prints and copies one roll text, collected in `text`, then empties it.
+void showRollText(const MFEvent& metaEvent, int metaType, std::string& text, const char* label,
+                  std::ostream& out) {
+    appendMetaPayload(metaEvent, text);
+    addRollText(metaType, text);
+    out << label << printableText(text) << std::endl;
+    text.clear();
+}
+
+// A tempo event of the roll sets the input tempo, which also decides
+// whether the roll's tempo may become the output tempo.
+void readRollTempo(const MFEvent& tempoEvent, std::ostream& out) {
+    if (tempoEvent.data.getSize() < 6) {
+        return;  // no room for the three tempo bytes
+    }
+    const long micro = (static_cast<long>(tempoEvent.data[3]) << 16) +
+                       (static_cast<long>(tempoEvent.data[4]) << 8) + tempoEvent.data[5];
+    if (micro == 0) {
+        // Zero microseconds per quarter note is no tempo at all; the scale
+        // of roll time stays as it was.
+        out << "Input tempo: " << std::numeric_limits<double>::infinity() << std::endl;
+        out << "out of range iptempo, not used" << std::endl;
+        iptempovalid = false;
+        return;
+    }
+    iptempo = 1000000.0 / micro * 60.0;
+    out << "Input tempo: " << iptempo << std::endl;
+    iptempovalid = true;
+    if (iptempo < lowestTempo || iptempo > highestTempo) {
+        out << "out of range iptempo, not used" << std::endl;
+        iptempovalid = false;
+    }
+}
+
+}  // namespace
+
+void printBanner(const OrganProfile& organ, std::ostream& out) {
+    out << std::endl;
+    out << organ.bannerLine << std::endl;
+    out << organ.creditLine << std::endl;
+    out << std::endl;
+}
+
+bool acceptOutputTempo(const char* argument) {
+    optempovalid = true;
+    specifiedtempo = std::strtod(argument, nullptr);
+    return std::isfinite(specifiedtempo) && specifiedtempo >= lowestTempo &&
+           specifiedtempo <= highestTempo;
+}
+
+std::string rollRefusal(MidiFile& roll) {
+    numtracks = roll.getTrackCount();
+    std::ostringstream message;
+    if (numtracks != 1) {
+        message << "Invalid e-roll, " << numtracks << " tracks";
+    } else if (roll.getTicksPerQuarterNote() <= 0) {
+        message << "Invalid e-roll, " << roll.getTicksPerQuarterNote()
+                << " ticks per quarter note";
+    }
+    return message.str();
+}
+
+void metadataPass(MidiFile& roll, std::ostream& out) {
+    const int count = roll.getNumEvents(0);
+    for (int index = 0; index < count; index++) {
+        event = roll.getEvent(0, index);
+        if (isMetaOfType(event, metaCopyright)) {
+            showRollText(event, metaCopyright, copyright, "Copyright: ", out);
+        } else if (isMetaOfType(event, metaTempo)) {
+            readRollTempo(event, out);
+        } else if (isMetaOfType(event, metaTrackName)) {
+            showRollText(event, metaTrackName, title, "Title: ", out);
+        } else if (isMetaOfType(event, metaText)) {
+            showRollText(event, metaText, description, "", out);
+        }
+    }
+}
+
+void chooseOutputTempo() {
+    if (iptempovalid) {
+        optempo = iptempo;
+    }
+    if (optempovalid) {
+        optempo = specifiedtempo;
+    }
+}
+
+double notePass(const OrganProfile& organ, MidiFile& roll) {
+    // Start, in seconds of roll time, of the hole open at each key; -1.0
+    // while none is.  A data byte can hold any value, so every byte value
+    // has its entry.
+    const int keys = 256;
+    double pending[keys];
+    for (double& start : pending) {
+        start = -1.0;
+    }
+    double lastEnd = 0.0;
+    const double rollTpq = roll.getTicksPerQuarterNote();
+
+    const int count = roll.getNumEvents(0);
+    for (int index = 0; index < count; index++) {
+        const MFEvent& note = roll.getEvent(0, index);
+        if (note.data.getSize() < 3) {
+            continue;  // no note message
+        }
+        const int status = note.data[0] & 0xF0;
+        const int key = note.data[1];
+        const double tick = note.time;
+        if (status == 0x90 && note.data[2] != 0) {
+            pending[key] = tick * 60.0 / iptempo / rollTpq;
+        } else if (status == 0x90 || status == 0x80) {
+            if (pending[key] < 0.0) {
+                continue;  // a closing without an opening is no hole
+            }
+            const double end = tick * 60.0 / rollTpq / iptempo;
+            lastEnd = end;
+            duration = end - pending[key];
+            organ.translate(pending[key], duration, key);
+            pending[key] = -1.0;
+        }
+    }
+    return lastEnd;
+}
+
+bool rollIsValid() {
+    return !(outofrangecount > 2 || requirednotecount <= 9);
+}
+
+double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out) {
+    roll.absoluteTime();
+    layOutArrangement(organ, roll.getTicksPerQuarterNote());
+    metadataPass(roll, out);
+    chooseOutputTempo();
+    addTempoEvent();
+    return notePass(organ, roll);
+}
+
+std::string writeArrangement() {
+    outputfile.sortTracks();
+    outputfile.write(os_buffer);
+    return os_buffer.str();
+}
+
+std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out,
+                        double* lastEnd) {
+    result = organ.marker;
+    const double end = translateRoll(organ, roll, out);
+    if (lastEnd != nullptr) {
+        *lastEnd = end;
+    }
+    return writeArrangement();
+}
+
+std::string playingTimeLine(double lastEnd) {
+    const double seconds = iptempo * lastEnd / optempo;
+    const int whole = seconds < static_cast<double>(INT_MAX) ? static_cast<int>(seconds) : INT_MAX;
+    std::ostringstream line;
+    line << "Playing time: " << whole / 60 << " minutes " << whole % 60 << " seconds";
+    return line.str();
+}
+
+int runRoll(const OrganProfile& organ, int argc, char** argv) {
+    std::ostream& out = std::cout;
+    result = organ.marker;
+
+    printBanner(organ, out);
+    if (argc != 2 && argc != 3) {
+        out << "Usage: " << (argc > 0 && argv[0] != nullptr ? argv[0] : "") << organ.usageTail
+            << std::endl;
+        return 1;
+    }
+    const char* rollPath = argv[1];
+    std::FILE* probe = std::fopen(rollPath, "r");
+    if (probe == nullptr) {
+        out << "Input file does not exist" << std::endl;
+        return 1;
+    }
+    std::fclose(probe);
+    if (argc == 3 && !acceptOutputTempo(argv[2])) {
+        out << "Output tempo must be between 10.0 and 200.0" << std::endl;
+        return 1;
+    }
+
+    // The synthesizer runs from here on; a refusal below ends the process
+    // with it still alive.
+    Synthesizer* synthesizer = startSynthesizer(font);
+
+    MidiFile roll(rollPath);
+    const std::string refusal = rollRefusal(roll);
+    if (!refusal.empty()) {
+        out << refusal << std::endl;
+        return 1;
+    }
+
+    const double lastEnd = translateRoll(organ, roll, out);
+    if (!rollIsValid()) {
+        out << organ.invalidRoll << std::endl;
+        return 1;
+    }
+
+    const std::string writtenFile = writeArrangement();
+    out << playingTimeLine(lastEnd) << std::endl;
+    const long length = fillPlaybackBuffer(writtenFile);
+    if (length < 0) {
+        std::cerr << "op_buffer allocation failed" << std::endl;
+        return 1;
+    }
+    playToEnd(synthesizer, op_buffer, length);
+    stopSynthesizer(synthesizer);
+    return 0;
+}

@@ -1,0 +1,74 @@
+// The run driver shared by kolvo165 and kolvo150: the steps of one run,
+// from the command line to the end of playback.  Each step is a function
+// of its own so that it can be run without the synthesizer; runRoll() is
+// the whole program.
+
+#ifndef KOLVO_DRIVER_H
+#define KOLVO_DRIVER_H
+
+#include <iosfwd>
+#include <string>
+
+#include "MidiFile.h"
+#include "organ.h"
+
+// Limits of an input or output tempo, beats per minute, both accepted.
+const double lowestTempo = 10.0;
+const double highestTempo = 200.0;
+
+// An empty line, the organ's banner line, its credit line, an empty line.
+void printBanner(const OrganProfile& organ, std::ostream& out);
+
+// Reads the output tempo argument as a decimal number from its start (the
+// rest ignored, a non-number reads as 0), records it in specifiedtempo and
+// optempovalid, and tells whether it is a finite tempo within the limits.
+bool acceptOutputTempo(const char* argument);
+
+// Why a roll as read cannot be played: it has other than one track, or no
+// usable ticks per quarter note.  Sets numtracks.  Empty when the roll can
+// be translated.
+std::string rollRefusal(MidiFile& roll);
+
+// Prints the roll's copyright, title, text and tempo events in their order,
+// copies the texts into outputfile and reads the input tempo.  Needs the
+// roll in absolute time and outputfile laid out.
+void metadataPass(MidiFile& roll, std::ostream& out);
+
+// optempo: the command line's tempo, else the roll's when in range, else
+// the default.
+void chooseOutputTempo();
+
+// Pairs every hole's opening with its closing and hands each completed hole
+// to the organ's translator, in the order the holes close.  A closing with
+// no open hole at its key is passed over.  Returns the end, in seconds of
+// roll time, of the hole that completed last (0.0 without holes).
+double notePass(const OrganProfile& organ, MidiFile& roll);
+
+// The translator's counters show a roll of this organ: at most two holes
+// outside the scale and at least ten required holes.
+bool rollIsValid();
+
+// Everything between reading and the validity test: the skeleton of
+// outputfile, the metadata pass (printing to `out`), the output tempo and
+// its event, and the note pass.  Returns the last end time.
+double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out);
+
+// Sorts the tracks of outputfile, writes it into os_buffer and returns a
+// copy of the bytes written.
+std::string writeArrangement();
+
+// translateRoll() and writeArrangement() for a roll built or read by the
+// caller, with `result` set to the organ's marker.  The validity test is
+// left to the caller.  The last end time goes to `lastEnd` when given.
+std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out,
+                        double* lastEnd = nullptr);
+
+// "Playing time: M minutes S seconds" for the hole that ends at `lastEnd`
+// seconds of roll time, played at optempo.
+std::string playingTimeLine(double lastEnd);
+
+// The whole program: banner, arguments, synthesizer, reading, translation,
+// validity test, playback.  Returns the exit status.
+int runRoll(const OrganProfile& organ, int argc, char** argv);
+
+#endif

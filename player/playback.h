@@ -1,0 +1,28 @@
+// Synthesizer playback: the FluidSynth settings, synthesizer, MIDI file
+// player and audio output of one run.  Nothing else in the program talks to
+// FluidSynth.
+
+#ifndef KOLVO_PLAYBACK_H
+#define KOLVO_PLAYBACK_H
+
+struct Synthesizer;
+
+// Creates the settings (synthesizer gain 0.5), the synthesizer, the player
+// and the audio output, in that order; from then on the audio output
+// renders on a thread of its own.  Then loads the soundfont at `fontPath`.
+// When one of the objects cannot be created, prints one line on standard
+// error and ends the process with status 1.  A soundfont that is missing
+// or cannot be loaded gets one warning line on standard error, and the run
+// goes on without sound.
+Synthesizer* startSynthesizer(const char* fontPath);
+
+// Queues the MIDI file held in the first `length` bytes of `buffer`,
+// starts the player and returns when it has finished.  The player copies
+// the buffer.
+void playToEnd(Synthesizer* synthesizer, const unsigned char* buffer, long length);
+
+// Deletes the audio output, the player, the synthesizer and the settings,
+// in that order.
+void stopSynthesizer(Synthesizer* synthesizer);
+
+#endif
