@@ -161,6 +161,10 @@ class MidiFile {
     static int secondsearch(const void* A, const void* B);
     // construction helpers
     static SigCollection<MFEvent>* newTrack(int reserve);
+    // Appends a copy of the event to the track; a full track doubles its
+    // storage (at least by its growth amount), so filling a track of any
+    // length copies each event only a few times.
+    static void appendToTrack(SigCollection<MFEvent>& track, const MFEvent& anEvent);
 };
 
 // The event order used by every sort of the library, as a qsort-style

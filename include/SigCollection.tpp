@@ -180,7 +180,7 @@ void SigCollection<T>::grow(long growamt) {
         std::exit(1);
     }
     T* temp = new T[allocSize]();
-    for (long i = 0; i < size; i++) {
+    for (long i = 0; i < size && i < allocSize; i++) {
         temp[i] = array[i];
     }
     delete[] array;

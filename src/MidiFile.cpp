@@ -3,6 +3,7 @@
 
 #include "MidiFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 //////////////////////////////
@@ -179,6 +180,13 @@ SigCollection<MFEvent>* MidiFile::newTrack(int reserve) {
     return track;
 }
 
+void MidiFile::appendToTrack(SigCollection<MFEvent>& track, const MFEvent& anEvent) {
+    if (track.getSize() == track.getAllocSize()) {
+        track.grow(std::max(track.getGrowth(), track.getSize()));
+    }
+    track.append(anEvent);
+}
+
 MidiFile::MidiFile()
     : ticksPerQuarterNote(48), trackCount(1), theTrackState(0), theTimeState(0),
       timemapvalid(0), timemapFinalSecondsPerTick(0.0) {
@@ -297,13 +305,13 @@ void MidiFile::allocateEvents(int track, int aSize) {
 int MidiFile::addEvent(int aTrack, int aTime, Array<unsigned char>& midiData) {
     timemapvalid = 0;
     MFEvent anEvent(aTime, aTrack, midiData);
-    events[aTrack]->append(anEvent);
+    appendToTrack(*events[aTrack], anEvent);
     return static_cast<int>(events[aTrack]->getSize()) - 1;
 }
 
 int MidiFile::addEvent(MFEvent& mfevent) {
     const int target = theTrackState == 1 ? 0 : mfevent.track;
-    events[target]->append(mfevent);
+    appendToTrack(*events[target], mfevent);
     return static_cast<int>(events[target]->getSize()) - 1;
 }
 
@@ -316,10 +324,12 @@ void MidiFile::absoluteTime() {
         if (list.getSize() == 0) {
             continue;
         }
-        int sum = list[0].time;
+        // Ticks are summed modulo 2^32, so that times beyond the range of
+        // int wrap around as they do in a file, and deltaTime undoes them.
+        unsigned int sum = static_cast<unsigned int>(list[0].time);
         for (int j = 1; j < list.getSize(); j++) {
-            sum += list[j].time;
-            list[j].time = sum;
+            sum += static_cast<unsigned int>(list[j].time);
+            list[j].time = static_cast<int>(sum);
         }
     }
     theTimeState = 1;
@@ -334,10 +344,11 @@ void MidiFile::deltaTime() {
         if (list.getSize() == 0) {
             continue;
         }
-        int previous = list[0].time;
+        // Differences modulo 2^32, the inverse of absoluteTime's sums.
+        unsigned int previous = static_cast<unsigned int>(list[0].time);
         for (int j = 1; j < list.getSize(); j++) {
-            const int current = list[j].time;
-            list[j].time = current - previous;
+            const unsigned int current = static_cast<unsigned int>(list[j].time);
+            list[j].time = static_cast<int>(current - previous);
             previous = current;
         }
     }

@@ -13,7 +13,22 @@ namespace {
 
 // Events of a joined track are reserved at once so that joining the tracks
 // of a typical file does not reallocate.
-const int JOINED_TRACK_RESERVE = 200000;
+const long JOINED_TRACK_RESERVE = 200000;
+
+// Tracks grow by this many events once their reserved storage is used.
+const long TRACK_GROWTH = 8;
+
+// The storage a track list ends with when `count` events are appended to
+// it one by one, starting from `reserved` events of storage and growing
+// TRACK_GROWTH events at a time.  Reserving it at once gives the same track
+// without copying it at every growth.
+long storageAfterAppending(long reserved, long count) {
+    if (count <= reserved) {
+        return reserved;
+    }
+    long beyond = count - reserved;
+    return reserved + (beyond + TRACK_GROWTH - 1) / TRACK_GROWTH * TRACK_GROWTH;
+}
 
 // Stable bottom-up merge sort of the event indices in order.  Only ever
 // compares pairs with eventcompare, and takes the right-hand element first
@@ -252,13 +267,13 @@ void MidiFile::joinTracks() {
         return;
     }
 
-    int total = 0;
+    long total = 0;
     for (int i = 0; i < tracks; i++) {
         total += getNumEvents(i);
     }
 
     SigCollection<MFEvent>* joined =
-        newTrack(total > JOINED_TRACK_RESERVE ? total : JOINED_TRACK_RESERVE);
+        newTrack(static_cast<int>(storageAfterAppending(JOINED_TRACK_RESERVE, total)));
     joined->allowGrowth(0);
 
     int oldTimeState = getTimeState();
@@ -320,7 +335,7 @@ void MidiFile::splitTracks() {
 
     for (int i = 0; i < count; i++) {
         MFEvent& event = (*olddata)[i];
-        events[event.track]->append(event);
+        appendToTrack(*events[event.track], event);
     }
     delete olddata;
 
@@ -355,7 +370,10 @@ void MidiFile::mergeTracks(int aTrack1, int aTrack2) {
     int count1 = static_cast<int>(first.getSize());
     int count2 = static_cast<int>(second.getSize());
 
-    SigCollection<MFEvent>* merged = newTrack(count1 + count2);
+    // A merged list has no reserved storage and grows 8 events at a time;
+    // the storage it ends with is taken at once.
+    SigCollection<MFEvent>* merged =
+        newTrack(static_cast<int>(storageAfterAppending(0, count1 + count2)));
     merged->allowGrowth(0);
     for (int i = 0; i < count1; i++) {
         merged->append(first[i]);

@@ -82,18 +82,38 @@ struct MidiFile::ReadCursor {
 
 namespace {
 
-// The whole content of an open stream.
-std::vector<unsigned char> readAllBytes(FileIO& input) {
-    std::vector<unsigned char> content;
+// Appends to `content` up to `count` more bytes of an open stream, or all
+// that are left when count is negative.
+void readBytes(FileIO& input, std::vector<unsigned char>& content, long count) {
     char buffer[65536];
-    while (input.read(buffer, sizeof(buffer)) || input.gcount() > 0) {
-        content.insert(content.end(), buffer, buffer + input.gcount());
+    while (count != 0) {
+        std::streamsize want = sizeof(buffer);
+        if (count > 0 && count < want) {
+            want = static_cast<std::streamsize>(count);
+        }
+        input.read(buffer, want);
+        const std::streamsize got = input.gcount();
+        if (got <= 0) {
+            break;
+        }
+        content.insert(content.end(), buffer, buffer + got);
+        if (count > 0) {
+            count -= static_cast<long>(got);
+        }
+    }
+}
+
+// The content of an open stream.  The rest is read only after the first
+// four bytes have turned out to be "MThd", so that a device without end
+// (such as /dev/zero) is refused like any other file that is not MIDI.
+std::vector<unsigned char> readFileBytes(FileIO& input) {
+    std::vector<unsigned char> content;
+    readBytes(input, content, 4);
+    if (content.size() == 4 && std::memcmp(content.data(), "MThd", 4) == 0) {
+        readBytes(input, content, -1);
     }
     return content;
 }
-
-// Events reserved per track before decoding, when the file has the bytes.
-const long minimumTrackReserve = 10000;
 
 }  // namespace
 
@@ -108,7 +128,7 @@ int MidiFile::read(const char* aFile) {
     if (!inputfile.is_open()) {
         return 0;
     }
-    const std::vector<unsigned char> content = readAllBytes(inputfile);
+    const std::vector<unsigned char> content = readFileBytes(inputfile);
     inputfile.close();
 
     ReadCursor input;
@@ -235,12 +255,6 @@ int MidiFile::read(const char* aFile) {
         }
         const uint64_t declaredEnd = static_cast<uint64_t>(input.pos) + chunkSize;
 
-        long reserve = std::max(minimumTrackReserve, static_cast<long>(chunkSize / 2));
-        reserve = std::min(reserve, static_cast<long>(input.remaining()));
-        if (events[trackIndex]->getAllocSize() < reserve) {
-            events[trackIndex]->setAllocSize(reserve);
-        }
-
         // When the next chunk starts where this one says it ends, the
         // track's bytes end there, whether or not its last event is an
         // end-of-track.  Otherwise the declared length cannot be right, and
@@ -249,6 +263,15 @@ int MidiFile::read(const char* aFile) {
             declaredEnd <= input.size && input.chunkBoundaryAt(static_cast<size_t>(declaredEnd));
         if (chunkEndIsBoundary) {
             input.limit = static_cast<size_t>(declaredEnd);
+            // Every event takes at least two bytes (a delta time and a status
+            // or data byte), so such a chunk holds at most half its length
+            // in events.  Other tracks grow as they are read.  Either way
+            // the tracks together never reserve more than the file's bytes
+            // can fill.
+            const long reserve = static_cast<long>(chunkSize / 2);
+            if (events[trackIndex]->getAllocSize() < reserve) {
+                events[trackIndex]->setAllocSize(reserve);
+            }
         }
 
         long long tick = 0;
@@ -266,7 +289,7 @@ int MidiFile::read(const char* aFile) {
             tick += delta;
             event.time = static_cast<int>(tick);
             event.track = trackIndex;
-            events[trackIndex]->append(event);
+            appendToTrack(*events[trackIndex], event);
 
             if (event.data[0] == 0xff && event.data.getSize() >= 2 && event.data[1] == 0x2f) {
                 // Bytes left between the end-of-track and the declared end

@@ -53,7 +53,7 @@ void MidiFile::buildTimeMap() {
     for (int i = 0; i < count; i++) {
         MFEvent& event = track[i];
         if (i == 0 || event.time > lastTick) {
-            seconds += secondsPerTick * (event.time - lastTick);
+            seconds += secondsPerTick * (static_cast<double>(event.time) - lastTick);
             _TickTime point;
             point.tick = event.time;
             point.seconds = seconds;
@@ -124,16 +124,19 @@ double MidiFile::getTimeInSeconds(int tickvalue) {
         }
     }
 
+    // Tick differences are taken in double: the ticks of a map may lie
+    // anywhere in the range of int.
+    const double tick = tickvalue;
     if (lo == 0) {
-        return points[0].seconds * tickvalue / points[0].tick;
+        return points[0].seconds * tick / points[0].tick;
     }
     const _TickTime& before = points[lo - 1];
     if (lo == count) {
-        return before.seconds + (tickvalue - before.tick) * timemapFinalSecondsPerTick;
+        return before.seconds + (tick - before.tick) * timemapFinalSecondsPerTick;
     }
     const _TickTime& after = points[lo];
-    return before.seconds + (after.seconds - before.seconds) *
-                                (tickvalue - before.tick) / (after.tick - before.tick);
+    return before.seconds + (after.seconds - before.seconds) * (tick - before.tick) /
+                                (static_cast<double>(after.tick) - before.tick);
 }
 
 double MidiFile::getTimeInSeconds(int aTrack, int anIndex) {
@@ -220,8 +223,12 @@ int MidiFile::linearTickInterpolationAtSecond(double seconds) {
     }
 
     double ticks = points[s].tick + (seconds - points[s].seconds) *
-                                        (points[s + 1].tick - points[s].tick) /
+                                        (static_cast<double>(points[s + 1].tick) - points[s].tick) /
                                         (points[s + 1].seconds - points[s].seconds);
+    // Seconds that are not numbers (a division of 0 gives them) have no tick.
+    if (!(ticks > -2147483649.0 && ticks < 2147483648.0)) {
+        return -1;
+    }
     return static_cast<int>(ticks);
 }
 
@@ -260,7 +267,11 @@ std::ostream& operator<<(std::ostream& out, MidiFile& aMidiFile) {
     static const char* const textLabels[6] = {
         nullptr, "TEXT [", "COPY [", "TRACK [", "INSTR [", "LYRIC ["};
 
+    // The dump has one format whatever the stream was set to: decimal
+    // numbers without sign or base, lower-case hexadecimal.
     std::ios_base::fmtflags oldFlags = out.flags();
+    out.unsetf(std::ios_base::uppercase | std::ios_base::showbase | std::ios_base::showpos);
+    out.width(0);
     out << std::dec;
 
     out << "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++\n";

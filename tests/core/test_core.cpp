@@ -267,6 +267,20 @@ TEST(MidiFileCoreTest, AbsoluteThenDeltaRestoresDeltaTimes) {
     }
 }
 
+TEST(MidiFileCoreTest, TimesBeyondIntWrapAndConvertBack) {
+    MidiFile file;
+    MFEvent first(0x7FFFFFFF, 0, 0x90, 60, 64);
+    MFEvent second(0x7FFFFFFF, 0, 0x80, 60, 0);
+    file.addEvent(first);
+    file.addEvent(second);
+    file.absoluteTime();
+    EXPECT_EQ(file.getEvent(0, 0).time, 0x7FFFFFFF);
+    EXPECT_EQ(file.getEvent(0, 1).time, -2);  // 0xFFFFFFFE
+    file.deltaTime();
+    EXPECT_EQ(file.getEvent(0, 0).time, 0x7FFFFFFF);
+    EXPECT_EQ(file.getEvent(0, 1).time, 0x7FFFFFFF);
+}
+
 TEST(MidiFileCoreTest, SetFilenameKeepsTheBaseName) {
     MidiFile file;
     file.setFilename("/home/organ/rolls/roll.mid");

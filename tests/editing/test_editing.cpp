@@ -506,3 +506,69 @@ TEST(DeleteTrack, OutOfRangeChangesNothing) {
     midifile.deleteTrack(3);
     EXPECT_EQ(midifile.getTrackCount(), 3);
 }
+
+// ---------------------------------------------------------------- storage of new track lists
+
+namespace {
+
+// Gives the tests a look at the storage of each track list.
+class StorageProbe : public MidiFile {
+  public:
+    long reserved(int aTrack) { return events[aTrack]->getAllocSize(); }
+};
+
+}  // namespace
+
+TEST(TrackStorage, AddedTracksReserveTenThousandEvents) {
+    StorageProbe midifile;
+    EXPECT_EQ(midifile.reserved(0), 0);
+    midifile.addTrack();
+    EXPECT_EQ(midifile.reserved(1), 10000);
+    midifile.erase();
+    EXPECT_EQ(midifile.reserved(0), 0);
+}
+
+TEST(TrackStorage, JoinedTrackReservesTwoHundredThousandEvents) {
+    StorageProbe midifile;
+    threeTracks(midifile);
+    midifile.joinTracks();
+    EXPECT_EQ(midifile.reserved(0), 200000);
+}
+
+TEST(TrackStorage, SplitTracksStartEmptyAndGrowByEight) {
+    StorageProbe midifile;
+    threeTracks(midifile);
+    midifile.joinTracks();
+    midifile.splitTracks();
+    for (int t = 0; t < 3; t++) {
+        EXPECT_EQ(midifile.reserved(t), 8) << "track " << t;
+    }
+    // Growth is on: one past the end appends an event.
+    midifile.getEvent(1, 2);
+    EXPECT_EQ(midifile.getNumEvents(1), 3);
+}
+
+TEST(TrackStorage, MergedTrackStartsEmptyAndGrowsByEight) {
+    StorageProbe midifile;
+    threeTracks(midifile);
+    midifile.mergeTracks(0, 1);
+    EXPECT_EQ(midifile.reserved(0), 8);  // 4 events, grown 8 at a time
+
+    StorageProbe larger;
+    larger.addTrack();
+    for (int i = 0; i < 9; i++) {
+        add(larger, 0, i, "90 3C 40");
+    }
+    add(larger, 1, 0, "90 3E 40");
+    larger.mergeTracks(0, 1);
+    EXPECT_EQ(larger.getNumEvents(0), 10);
+    EXPECT_EQ(larger.reserved(0), 16);
+}
+
+TEST(TrackStorageDeathTest, MergedTrackHasNoIndexGrowth) {
+    StorageProbe midifile;
+    threeTracks(midifile);
+    midifile.mergeTracks(0, 1);
+    EXPECT_EXIT(midifile.getEvent(0, 4), testing::ExitedWithCode(1),
+                "Error: accessing invalid array location 4 Maximum is 3");
+}

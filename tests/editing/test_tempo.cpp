@@ -128,6 +128,17 @@ TEST(TimeInSeconds, AfterLastPointUsesTempoInForce) {
     EXPECT_DOUBLE_EQ(slower.getTimeInSeconds(960), 1.5);
 }
 
+TEST(TimeInSeconds, TicksFarApartAcrossTheRangeOfInt) {
+    MidiFile midifile;
+    midifile.absoluteTime();
+    midifile.setTicksPerQuarterNote(480);
+    add(midifile, 0, -2, "90 3C 40");
+    add(midifile, 0, 2147483647, "80 3C 00");
+    EXPECT_DOUBLE_EQ(midifile.getTimeInSeconds(2147483647), 2147483647 / 960.0);
+    EXPECT_DOUBLE_EQ(midifile.getTimeInSeconds(958), 958 / 960.0);
+    EXPECT_EQ(midifile.getAbsoluteTickTime(1.0), 960);
+}
+
 TEST(TimeInSeconds, EmptyFileUsesDefaultTempo) {
     MidiFile midifile;
     midifile.setTicksPerQuarterNote(480);
@@ -281,6 +292,21 @@ TEST(Dump, TextLabels) {
     EXPECT_NE(text.find("0\t0xff INSTR [i]\n"), std::string::npos);
     EXPECT_NE(text.find("0\t0xff LYRIC [l]\n"), std::string::npos);
     EXPECT_NE(text.find("0\t0xff 6 1 109 \n"), std::string::npos);
+}
+
+TEST(Dump, FormatDoesNotDependOnStreamFlags) {
+    MidiFile midifile;
+    add(midifile, 0, 7, "9A 3C 40");
+    std::ostringstream plain;
+    plain << midifile;
+    std::ostringstream styled;
+    styled << std::uppercase << std::showbase << std::showpos << std::hex;
+    styled << midifile;
+    EXPECT_EQ(styled.str(), plain.str());
+    EXPECT_NE(plain.str().find("\n7\t0x9a 60 64 \n"), std::string::npos);
+    // The caller's settings are back afterwards.
+    EXPECT_TRUE(styled.flags() & std::ios_base::uppercase);
+    EXPECT_TRUE(styled.flags() & std::ios_base::hex);
 }
 
 TEST(Dump, LongTextWithoutLengthBytes) {

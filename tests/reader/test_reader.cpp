@@ -130,6 +130,18 @@ TEST(ReaderHeader, EmptyFileIsNotMidi) {
     EXPECT_EQ(out, "File: " + path + " is not a MIDI file\n");
 }
 
+TEST(ReaderHeader, EndlessDeviceIsRefusedAfterItsFirstByte) {
+    if (access("/dev/zero", R_OK) != 0) {
+        GTEST_SKIP() << "no /dev/zero";
+    }
+    MidiFile midifile;
+    int result = -1;
+    std::string out = readCapturingStdout(midifile, "/dev/zero", result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(out, std::string("File: /dev/zero is not a MIDI file\nChara data is") + '\0' + "\n");
+    EXPECT_EQ(midifile.getTrackCount(), 1);
+}
+
 TEST(ReaderHeader, HeaderCutShortIsNotMidi) {
     std::string path = writeScratchFile("short-header.mid", hexBytes("4D 54 68 64 00 00 00 06 00 01"));
     MidiFile midifile;
@@ -691,6 +703,37 @@ TEST(ReaderStorage, HugeTrackCountInASmallFileReservesNothingForMissingTracks) {
     EXPECT_EQ(midifile.getNumEvents(0), 2);
     EXPECT_EQ(midifile.reservedEvents(1), 0);
     EXPECT_EQ(midifile.reservedEvents(65534), 0);
+}
+
+TEST(ReaderStorage, ManyEmptyTracksTogetherReserveNoMoreThanTheFileHolds) {
+    std::string bytes = headerChunk(1, 2000, 96);
+    for (int i = 0; i < 2000; i++) {
+        bytes += trackChunk(endOfTrack);
+    }
+    std::string path = writeScratchFile("many-empty-tracks.mid", bytes);
+    ProbeMidiFile midifile;
+    ASSERT_EQ(midifile.read(path.c_str()), 1);
+    ASSERT_EQ(midifile.getTrackCount(), 2000);
+    long reserved = 0;
+    for (int i = 0; i < 2000; i++) {
+        reserved += midifile.reservedEvents(i);
+    }
+    EXPECT_LE(reserved, static_cast<long>(bytes.size()));
+}
+
+TEST(ReaderStorage, TrackWithoutAUsableLengthGrowsAsItIsRead) {
+    std::string body;
+    for (int i = 0; i < 3000; i++) {
+        body += " 00 90 3C 40";
+    }
+    body += endOfTrack;
+    // The declared length is one byte short: the track goes on to its end.
+    const uint32_t length = static_cast<uint32_t>(hexBytes(body).size()) - 1;
+    std::string path =
+        writeScratchFile("short-length.mid", headerChunk(0, 1, 96) + trackChunkDeclaring(length, body));
+    ProbeMidiFile midifile;
+    ASSERT_EQ(midifile.read(path.c_str()), 1);
+    EXPECT_EQ(midifile.getNumEvents(0), 3001);
 }
 
 TEST(ReaderStorage, LargeTrackReservesHalfItsLength) {

@@ -9,9 +9,11 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 // "4D 54 68 64" -> the four bytes M T h d.  Blanks and line breaks are
 // ignored.
@@ -45,14 +47,26 @@ inline std::string toHex(const std::string& bytes) {
     return out;
 }
 
-// A folder of its own for this test process, made on first use.
+// A folder of its own for this test process, made on first use and removed
+// when the process ends (not by the children that death tests fork).
 inline const std::string& scratchDir() {
-    static std::string dir = [] {
-        char templ[] = "/tmp/kolvo-test-XXXXXX";
-        const char* made = mkdtemp(templ);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir;
+    struct Folder {
+        std::string path;
+        pid_t owner;
+        Folder() : owner(getpid()) {
+            char templ[] = "/tmp/kolvo-test-XXXXXX";
+            const char* made = mkdtemp(templ);
+            path = made ? made : "/tmp";
+        }
+        ~Folder() {
+            if (getpid() == owner && path != "/tmp") {
+                std::error_code ignored;
+                std::filesystem::remove_all(path, ignored);
+            }
+        }
+    };
+    static Folder folder;
+    return folder.path;
 }
 
 // Writes bytes to a file of that name in the scratch folder; returns its path.
