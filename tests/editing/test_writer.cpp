@@ -299,3 +299,33 @@ TEST(WriteReadBack, NoTracks) {
     ASSERT_EQ(midifile.getTrackCount(), 0);
     EXPECT_EQ(toHex(written(midifile)), toHex(header("00 01 00 00 00 60")));
 }
+
+namespace {
+
+TEST(WriteReadBack, SystemExclusiveAndMetaEventsSurviveByteForByte) {
+    // A sysex, an escaped sysex, a 130-byte text (two length bytes) and a
+    // note-off in running status, which the copy writes with its status.
+    std::string text;
+    for (int i = 0; i < 130; i++) {
+        text += " 41";
+    }
+    auto track = [](const std::string& hexBody) {
+        const std::string body = hexBytes(hexBody);
+        const std::string length(1, static_cast<char>(body.size()));
+        return hexBytes("4D 54 72 6B 00 00 00") + length + body;
+    };
+    const std::string events = "00 F0 05 7E 7F 09 01 F7  10 F7 02 F3 01  00 FF 01 81 02" + text;
+    const std::string original =
+        header("00 00 00 01 00 60") + track(events + " 00 90 3C 40  10 3C 00  00 FF 2F 00");
+    std::string path = writeScratchFile("sysex-roundtrip.mid", original);
+    MidiFile midifile;
+    ASSERT_EQ(midifile.read(path.c_str()), 1);
+    EXPECT_EQ(listing(midifile, 0)[0], "0:F0 05 7E 7F 09 01 F7");
+    EXPECT_EQ(listing(midifile, 0)[1], "16:F7 02 F3 01");
+
+    const std::string expected =
+        header("00 00 00 01 00 60") + track(events + " 00 90 3C 40  10 90 3C 00  00 FF 2F 00");
+    EXPECT_EQ(toHex(written(midifile)), toHex(expected));
+}
+
+}  // namespace
