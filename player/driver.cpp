@@ -59,6 +59,24 @@ void readRollTempo(const MFEvent& tempoEvent, std::ostream& out) {
     }
 }
 
+// The argument as far as it can be read as a decimal number.  strtod also
+// reads hexadecimal numbers ("0x64" would be 100); a tempo is written in
+// decimal, so of "0x64" only the leading 0 counts.
+std::string decimalPart(const char* argument) {
+    std::string text = argument;
+    size_t at = text.find_first_not_of(" \t\n\v\f\r");
+    if (at == std::string::npos) {
+        return text;
+    }
+    if (text[at] == '+' || text[at] == '-') {
+        at++;
+    }
+    if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X')) {
+        text.erase(at + 1);
+    }
+    return text;
+}
+
 }  // namespace
 
 void printBanner(const OrganProfile& organ, std::ostream& out) {
@@ -70,7 +88,7 @@ void printBanner(const OrganProfile& organ, std::ostream& out) {
 
 bool acceptOutputTempo(const char* argument) {
     optempovalid = true;
-    specifiedtempo = std::strtod(argument, nullptr);
+    specifiedtempo = std::strtod(decimalPart(argument).c_str(), nullptr);
     return std::isfinite(specifiedtempo) && specifiedtempo >= lowestTempo &&
            specifiedtempo <= highestTempo;
 }

@@ -29,7 +29,7 @@ for program in "$KOLVO165" "$KOLVO150"; do
     expect_status 1
     expect_stdout "${banner[@]}" "Input file does not exist"
 
-    for tempo in 9.99 200.01 0 -85 abc "" nan inf -inf 1e999; do
+    for tempo in 9.99 200.01 0 -85 abc "" nan inf -inf 1e999 0x64; do
         run_program "$program" r165.mid "$tempo"
         expect_status 1
         expect_stdout "${banner[@]}" "Output tempo must be between 10.0 and 200.0"

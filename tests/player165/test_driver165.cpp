@@ -163,6 +163,24 @@ TEST_F(Driver165, OutputTempoIsReadFromTheStartOfTheArgument) {
     EXPECT_FALSE(acceptOutputTempo(""));
 }
 
+TEST_F(Driver165, OutputTempoIsReadAsADecimalNumber) {
+    // A hexadecimal tempo reads as its leading 0 and is refused.
+    EXPECT_FALSE(acceptOutputTempo("0x64"));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 0.0);
+    EXPECT_FALSE(acceptOutputTempo(" -0X1p6"));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 0.0);
+    EXPECT_FALSE(acceptOutputTempo("0x"));
+    // Decimal forms are all read.
+    EXPECT_TRUE(acceptOutputTempo("1e2"));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 100.0);
+    EXPECT_TRUE(acceptOutputTempo("0100"));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 100.0);
+    EXPECT_TRUE(acceptOutputTempo("+95.5x"));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 95.5);
+    EXPECT_TRUE(acceptOutputTempo("100e"));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 100.0);
+}
+
 TEST_F(Driver165, OutputTempoThatIsNoFiniteNumberIsRefused) {
     EXPECT_FALSE(acceptOutputTempo("nan"));
     EXPECT_FALSE(acceptOutputTempo("NAN"));
