@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "eventbytes.h"
 #include "testbytes.h"
 
 namespace {
@@ -17,19 +18,6 @@ namespace {
 std::string bytesOf(MFEvent& event) {
     return std::string(reinterpret_cast<const char*>(event.data.getBase()),
                        static_cast<size_t>(event.data.getSize()));
-}
-
-Array<unsigned char> arrayOf(const std::string& bytes) {
-    Array<unsigned char> data(static_cast<int>(bytes.size()));
-    for (size_t i = 0; i < bytes.size(); i++) {
-        data[static_cast<int>(i)] = static_cast<unsigned char>(bytes[i]);
-    }
-    return data;
-}
-
-int add(MidiFile& midifile, int track, int time, const std::string& hex) {
-    Array<unsigned char> data = arrayOf(hexBytes(hex));
-    return midifile.addEvent(track, time, data);
 }
 
 // The events of a track as "time:HEX" strings.

@@ -8,18 +8,10 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "eventbytes.h"
 #include "testbytes.h"
 
 namespace {
-
-int add(MidiFile& midifile, int track, int time, const std::string& hex) {
-    std::string bytes = hexBytes(hex);
-    Array<unsigned char> data(static_cast<int>(bytes.size()));
-    for (size_t i = 0; i < bytes.size(); i++) {
-        data[static_cast<int>(i)] = static_cast<unsigned char>(bytes[i]);
-    }
-    return midifile.addEvent(track, time, data);
-}
 
 // A tempo event of that many microseconds per quarter note.
 std::string tempoHex(int micro) {

@@ -10,22 +10,10 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "eventbytes.h"
 #include "testbytes.h"
 
 namespace {
-
-Array<unsigned char> arrayOf(const std::string& bytes) {
-    Array<unsigned char> data(static_cast<int>(bytes.size()));
-    for (size_t i = 0; i < bytes.size(); i++) {
-        data[static_cast<int>(i)] = static_cast<unsigned char>(bytes[i]);
-    }
-    return data;
-}
-
-int add(MidiFile& midifile, int track, int time, const std::string& hex) {
-    Array<unsigned char> data = arrayOf(hexBytes(hex));
-    return midifile.addEvent(track, time, data);
-}
 
 std::string written(MidiFile& midifile) {
     std::ostringstream out;

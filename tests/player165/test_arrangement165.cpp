@@ -138,54 +138,12 @@ TEST_F(Arrangement165, ScratchBuffersHoldTheLastEventAdded) {
 
 // --- every note the player starts is stopped --------------------------------
 
-// The whole roll arranged and written; the written file read back with a
-// reader of the test's own.
-WrittenFile arrangedAndWritten(MidiFile& roll) {
-    std::ostringstream quiet;
-    return readWrittenFile(arrangeRoll(organ165, roll, quiet));
-}
-
 TEST_F(Arrangement165, OneTickHoleThatTruncatesOntoItsStartStillEnds) {
-    // At 48 ticks per quarter note and the default 85 beats per minute the
-    // end of a hole from tick 1 to tick 2 converts back to just below tick
-    // 2, the tick at which its note would start.
-    MidiFile roll;
-    roll.absoluteTime();
-    roll.setTicksPerQuarterNote(48);
-    Array<unsigned char> on(3);
-    on[0] = 0x90;
-    on[1] = 78;
-    on[2] = 64;
-    Array<unsigned char> off = on;
-    off[0] = 0x80;
-    roll.addEvent(0, 1, on);
-    roll.addEvent(0, 2, off);
-    const WrittenFile file = arrangedAndWritten(roll);
-    ASSERT_EQ(file.error, "");
-    int notes = 0;
-    for (const WrittenMessage& m : file.messages) {
-        if ((m.status & 0xF0) == 0x90) {
-            notes++;
-        }
-    }
-    EXPECT_GT(notes, 0);
-    EXPECT_EQ(unstoppedNotes(file), std::vector<std::string>{});
+    expectOneTickHoleEnds(organ165, 78);
 }
 
 TEST_F(Arrangement165, EveryNoteOfARandomRollIsStoppedAfterItStarts) {
-    std::mt19937 random(165u);
-    for (int round = 0; round < 300; round++) {
-        resetRunState();
-        reset165Controls();
-        MidiFile roll;
-        randomRoll(roll, random, 24, 98);
-        const WrittenFile file = arrangedAndWritten(roll);
-        ASSERT_EQ(file.error, "") << "roll " << round;
-        ASSERT_EQ(file.tracks, 16) << "roll " << round;
-        ASSERT_EQ(file.division, roll.getTicksPerQuarterNote()) << "roll " << round;
-        const std::vector<std::string> faults = unstoppedNotes(file);
-        ASSERT_TRUE(faults.empty()) << "roll " << round << ": " << faults.front();
-    }
+    expectRandomRollsStopEveryNote(organ165, reset165Controls, 165u, 24, 98);
 }
 
 }  // namespace
