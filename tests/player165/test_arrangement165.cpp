@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "arrangement.h"
+#include "arrangement_lines.h"
 #include "driver.h"
 #include "runstate.h"
 #include "testbytes.h"
@@ -17,27 +18,6 @@
 #include "xlate165.h"
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// The events of a track of outputfile as "tick: HEX", in the order added.
-Lines eventsOf(int track) {
-    Lines list;
-    for (int i = 0; i < outputfile.getNumEvents(track); i++) {
-        MFEvent& e = outputfile.getEvent(track, i);
-        std::string bytes;
-        for (long b = 0; b < e.data.getSize(); b++) {
-            bytes += static_cast<char>(e.data[static_cast<int>(b)]);
-        }
-        list.push_back(std::to_string(e.time) + ": " + toHex(bytes));
-    }
-    return list;
-}
-
-std::string meta(int type, const std::string& text) {
-    std::string bytes{'\xFF', static_cast<char>(type), static_cast<char>(text.size())};
-    return "0: " + toHex(bytes + text);
-}
 
 class Arrangement165 : public testing::Test {
   protected:
