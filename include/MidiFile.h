@@ -9,6 +9,7 @@
 #ifndef MIDIFILE_H
 #define MIDIFILE_H
 
+#include <cstddef>
 #include <iostream>
 
 #include "Array.h"
@@ -99,8 +100,12 @@ class MidiFile {
     double getTempoTPS(int track, int index);
     double getTempoSPT(int track, int index);
 
-    // reading
+    // reading: from a named file, or from the bytes of a whole file in
+    // memory or in a stream (aName, when given, is the name the reader's
+    // messages show and becomes the file name).
     int read(const char* aFile);
+    int read(const unsigned char* someBytes, long aSize, const char* aName = nullptr);
+    int read(std::istream& anInput, const char* aName = nullptr);
 
     // track editing
     int addMetaEvent(int aTrack, int aTime, int aType, Array<unsigned char>& metaData);
@@ -143,6 +148,7 @@ class MidiFile {
     // reading: the file's bytes are read into memory first and decoded from
     // there, so that no declared length is trusted before its bytes exist.
     struct ReadCursor;  // defined by the reader
+    int decode(const unsigned char* bytes, size_t size, const char* aName);
     unsigned long extractVlvTime(ReadCursor& input);
     unsigned long unpackVLV(unsigned char a, unsigned char b, unsigned char c,
                             unsigned char d, unsigned char e);

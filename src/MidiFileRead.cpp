@@ -130,10 +130,33 @@ int MidiFile::read(const char* aFile) {
     }
     const std::vector<unsigned char> content = readFileBytes(inputfile);
     inputfile.close();
+    return decode(content.data(), content.size(), aFile);
+}
 
+int MidiFile::read(const unsigned char* someBytes, long aSize, const char* aName) {
+    timemapvalid = 0;
+    if (aName != nullptr) {
+        setFilename(aName);
+    }
+    if (someBytes == nullptr || aSize < 0) {
+        aSize = 0;
+    }
+    return decode(someBytes, static_cast<size_t>(aSize), aName != nullptr ? aName : "");
+}
+
+int MidiFile::read(std::istream& anInput, const char* aName) {
+    std::vector<unsigned char> content;
+    char buffer[65536];
+    while (anInput.read(buffer, sizeof(buffer)) || anInput.gcount() > 0) {
+        content.insert(content.end(), buffer, buffer + anInput.gcount());
+    }
+    return read(content.data(), static_cast<long>(content.size()), aName);
+}
+
+int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile) {
     ReadCursor input;
-    input.bytes = content.data();
-    input.size = content.size();
+    input.bytes = bytes;
+    input.size = size;
     input.limit = input.size;
 
     // The last letter read by a chunk header check.  A read at the end of

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,27 @@ TEST(ReaderResult, ConstructorReadsTheFile) {
     MidiFile midifile(path.c_str());
     ASSERT_EQ(midifile.getTrackCount(), 1);
     EXPECT_EQ(trackEvents(midifile, 0), (Events{"0: C0 05", "0: FF 2F 00"}));
+}
+
+TEST(ReaderResult, MemoryAndStreamReadLikeTheFile) {
+    const std::string bytes = headerChunk(1, 2, 96) + trackChunk("00 90 3C 40 60 80 3C 00" + endOfTrack) +
+                              hexBytes("4D 54 72 6B 00 00 00 00");
+    MidiFile fromMemory;
+    ASSERT_EQ(fromMemory.read(reinterpret_cast<const unsigned char*>(bytes.data()),
+                              static_cast<long>(bytes.size()), "dir/memory.mid"),
+              1);
+    EXPECT_STREQ(fromMemory.getFilename(), "memory.mid");
+    std::istringstream stream(bytes);
+    MidiFile fromStream;
+    ASSERT_EQ(fromStream.read(stream), 1);
+    for (MidiFile* midifile : {&fromMemory, &fromStream}) {
+        ASSERT_EQ(midifile->getTrackCount(), 2);
+        EXPECT_EQ(trackEvents(*midifile, 0), (Events{"0: 90 3C 40", "96: 80 3C 00", "96: FF 2F 00"}));
+        EXPECT_EQ(midifile->getNumEvents(1), 0);
+    }
+    CaptureStdout();
+    EXPECT_EQ(fromMemory.read(reinterpret_cast<const unsigned char*>("MThx"), 4, "x.mid"), 0);
+    EXPECT_EQ(GetCapturedStdout(), "File: x.mid is not a MIDI file\n");
 }
 
 TEST(ReaderResult, SecondReadReplacesTheFirst) {
