@@ -4,6 +4,9 @@
 #ifndef KOLVO_ORGAN_H
 #define KOLVO_ORGAN_H
 
+#include <string>
+#include <vector>
+
 // One named track of the arrangement: its name, and the program it gets
 // from the organ's bank.  The track number is also its MIDI channel.
 struct TrackLayout {
@@ -12,7 +15,30 @@ struct TrackLayout {
     int program;
 };
 
-using Translator = void (*)(double start, double duration, int key);
+using Translator = void (*)(double start, double duration, int hole);
+
+// What one hole of an organ's scale does, as tools that count or picture
+// holes see it.  Read from the translator's own hole table.
+enum class HoleKind {
+    Bass,           // bass pipes (the 150's trombones too, and the soft delayed note)
+    Accompaniment,
+    Melody,
+    Trumpet,
+    Percussion,
+    Register,       // a register, the stop or the bells switched on
+    Shutter,        // the swell shutter opened or closed
+    Cancel,
+    Nothing,        // sounds and switches nothing
+};
+
+struct HoleInfo {
+    int hole;
+    HoleKind kind;
+    std::string label;        // what the hole does: "Bass C2", "Register c2 on", "Cancel"
+    int note;                 // the MIDI note it sounds, 0 when none
+    bool counted;             // in the required set by which a roll is judged
+    std::vector<int> tracks;  // the tracks (and channels) its notes may go to
+};
 
 struct OrganProfile {
     const char* bannerLine;   // "Play Wurlitzer 165 e-roll, v2.01"
@@ -24,6 +50,11 @@ struct OrganProfile {
     const TrackLayout* layout;
     int layoutRows;
     Translator translate;     // xlate165 or xlate150
+    const char* name;         // "165" or "150"
+    int lowestHole;           // the scale: holes lowestHole to highestHole
+    int highestHole;
+    HoleInfo (*describeHole)(int hole);  // for a hole of the scale
+    void (*resetControls)();  // puts the control state back to its start
 };
 
 // The layouts of the two organs, in the order their events are added.

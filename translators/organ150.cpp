@@ -15,4 +15,9 @@ const OrganProfile organ150 = {
     layout150,
     layout150Rows,
     xlate150,
+    "150",
+    w150::lowestHole,
+    w150::highestHole,
+    describeHole150,
+    reset150Controls,
 };

@@ -15,4 +15,9 @@ const OrganProfile organ165 = {
     layout165,
     layout165Rows,
     xlate165,
+    "165",
+    w165::lowestHole,
+    w165::highestHole,
+    describeHole165,
+    reset165Controls,
 };

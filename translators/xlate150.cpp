@@ -1,9 +1,9 @@
 // Wurlitzer 150 roll translation.
 //
-// Every key of the 150 scale (24 to 77) has one row in the hole table: the
+// Every hole of the 150 scale (24 to 77) has one row in the hole table: the
 // rank pattern it sounds, the drum it strikes or the control it works, its
-// MIDI note and whether it belongs to the required set (keys 69 to 77).
-// The translator is one dispatch over the action of the key's row.
+// MIDI note and whether it belongs to the required set (holes 69 to 77).
+// The translator is one dispatch over the action of the hole's row.
 //
 // The control state: the swell shutter (soft 40 or loud 65 for the ranks
 // that always play, and two more trumpet ranks while open), the stop (two
@@ -14,22 +14,21 @@
 
 #include "xlate150.h"
 
-#include "playnote.h"
-#include "runstate.h"
+#include "scale.h"
+
+namespace w150 {
 
 bool shutteropen = false, bellson = false, stopon = false;
 int stopgeneralvel = 0, stopbellvel = 0;
 double stopgeneralontime = 0.0, stopbellontime = 0.0, shutterontime = 0.0;
 int snarevel = 65;
 
-namespace {
+}  // namespace w150
 
-const int softVelocity = 40;  // ranks while the shutter is closed
-const int loudVelocity = 65;  // ranks while the shutter is open; the bells
-const int softDelayedVelocity = 5;
-const double softDelay = 2.0;  // seconds of roll time
-const int lowestKey = 24;
-const int highestKey = 77;
+using namespace w150;
+using namespace scale;
+
+namespace {
 
 // ---------------------------------------------------------------------------
 // Controls
@@ -43,7 +42,7 @@ void shutterOpen(double start) {
 void bellsOn(double start) {
     bellson = true;
     stopbellontime = start;
-    stopbellvel = loudVelocity;
+    stopbellvel = loudVelocity;  // the bells always ring loud
 }
 
 // The stop's velocity is chosen now, from the shutter as it is at this
@@ -81,38 +80,23 @@ void cancel(double start) {
 }
 
 // ---------------------------------------------------------------------------
-// Rank patterns: the notes a sounding key requests, in order.  Velocities
-// are read when the hole is translated; a rank at velocity 0 stays silent.
+// Rank patterns: the notes a sounding hole requests, in order.  A rank at
+// velocity 0 stays silent.
 
-struct Voice {
-    int track;  // also the channel
-    const int& vel;
-    bool onlyWithShutterOpen;
-};
-
-const Voice tromboneVoices[] = {{1, generalvel, false}};
-const Voice bassVoices[] = {{2, generalvel, false}};
-const Voice accompVoices[] = {{5, generalvel, false}};
-const Voice melodyVoices[] = {{7, generalvel, false},
-                              {8, stopgeneralvel, false},
-                              {11, stopgeneralvel, false},
-                              {12, stopbellvel, false}};
+const Voice tromboneVoices[] = {{1, generalvel}};
+const Voice bassVoices[] = {{2, generalvel}};
+const Voice accompVoices[] = {{5, generalvel}};
+const Voice melodyVoices[] = {{7, generalvel},
+                              {8, stopgeneralvel},
+                              {11, stopgeneralvel},
+                              {12, stopbellvel}};
 // The open shutter brings in two more trumpet ranks.
-const Voice trumpetVoices[] = {{13, generalvel, true},
-                               {14, generalvel, true},
-                               {15, generalvel, false}};
-const Voice snareVoices[] = {{10, snarevel, false}};
-const Voice bassDrumVoices[] = {{10, percussionvel, false}};
-
-template <int N>
-void sound(const Voice (&voices)[N], double start, double duration, int note) {
-    for (const Voice& v : voices) {
-        if (v.onlyWithShutterOpen && !shutteropen) {
-            continue;
-        }
-        playnote(start, duration, note, v.vel, v.track, v.track);
-    }
-}
+const Voice trumpetVoices[] = {{13, generalvel, &shutteropen},
+                               {14, generalvel, &shutteropen},
+                               {15, generalvel}};
+const Voice snareVoices[] = {{10, snarevel}};
+const Voice bassDrumVoices[] = {{10, percussionvel}};
+const int softDelayedTrack = 1;
 
 // ---------------------------------------------------------------------------
 // The hole table
@@ -130,13 +114,13 @@ enum class Action {
     Melody,
     Trumpet,
     BassDrum,
-    Silent,
+    Nothing,
 };
 
 struct HoleRow150 {
-    int key;
+    int hole;
     Action action;
-    int note;      // MIDI note of a sounding key, 0 otherwise
+    int note;      // MIDI note of a sounding hole, 0 otherwise
     bool counted;  // in the required set
 };
 
@@ -195,29 +179,13 @@ constexpr HoleRow150 holeTable[] = {
     {74, A::Trumpet, 78, true},       // F#5
     {75, A::Trumpet, 79, true},       // G5
     {76, A::BassDrum, 35, true},      // Acoustic Bass Drum
-    {77, A::Silent, 0, true},
+    {77, A::Nothing, 0, true},
 };
 
-constexpr bool rowsInKeyOrder() {
-    int expected = lowestKey;
-    for (const HoleRow150& row : holeTable) {
-        if (row.key != expected) {
-            return false;
-        }
-        ++expected;
-    }
-    return expected == highestKey + 1;
-}
-static_assert(rowsInKeyOrder(), "one row per key from 24 to 77, in order");
+static_assert(rowsCoverScale(holeTable, lowestHole, highestHole),
+              "one row per hole from 24 to 77, in order");
 
-}  // namespace
-
-void xlate150(double start, double duration, int key) {
-    if (key < lowestKey || key > highestKey) {
-        ++outofrangecount;
-        return;
-    }
-    const HoleRow150& row = holeTable[key - lowestKey];
+void act(const HoleRow150& row, double start, double duration) {
     switch (row.action) {
         case Action::ShutterOpen:
             shutterOpen(start);
@@ -232,7 +200,8 @@ void xlate150(double start, double duration, int key) {
             cancel(start);
             break;
         case Action::SoftDelayed:
-            playnote(start + softDelay, duration, row.note, softDelayedVelocity, 1, 1);
+            playnote(start + softDelay, duration, row.note, softDelayedVelocity,
+                     softDelayedTrack, softDelayedTrack);
             break;
         case Action::Snare:
             sound(snareVoices, start, duration, row.note);
@@ -255,12 +224,73 @@ void xlate150(double start, double duration, int key) {
         case Action::BassDrum:
             sound(bassDrumVoices, start, duration, row.note);
             break;
-        case Action::Silent:
+        case Action::Nothing:
             break;
     }
-    if (row.counted) {
-        ++requirednotecount;
+}
+
+}  // namespace
+
+void xlate150(double start, double duration, int hole) {
+    translateHole(holeTable, lowestHole, highestHole, start, duration, hole, act);
+}
+
+HoleInfo describeHole150(int hole) {
+    const HoleRow150& row = holeTable[hole - lowestHole];
+    HoleInfo info{hole, HoleKind::Nothing, "Nothing", row.note, row.counted, {}};
+    const std::string note = noteName(row.note);
+    auto sounding = [&](HoleKind kind, const std::string& label, auto& voices) {
+        info.kind = kind;
+        info.label = label;
+        voiceTracks(voices, info.tracks);
+    };
+    switch (row.action) {
+        case Action::ShutterOpen:
+            info.kind = HoleKind::Shutter;
+            info.label = "Shutter open";
+            break;
+        case Action::BellsOn:
+            info.kind = HoleKind::Register;
+            info.label = "Bells on";
+            break;
+        case Action::StopOn:
+            info.kind = HoleKind::Register;
+            info.label = "Stop on";
+            break;
+        case Action::Cancel:
+            info.kind = HoleKind::Cancel;
+            info.label = "Cancel";
+            break;
+        case Action::SoftDelayed:
+            info.kind = HoleKind::Bass;
+            info.label = "Soft delayed " + note;
+            info.tracks = {softDelayedTrack};
+            break;
+        case Action::Snare:
+            sounding(HoleKind::Percussion, drumName(row.note), snareVoices);
+            break;
+        case Action::Trombone:
+            sounding(HoleKind::Bass, "Trombone " + note, tromboneVoices);
+            break;
+        case Action::Bass:
+            sounding(HoleKind::Bass, "Bass " + note, bassVoices);
+            break;
+        case Action::Accomp:
+            sounding(HoleKind::Accompaniment, "Accomp " + note, accompVoices);
+            break;
+        case Action::Melody:
+            sounding(HoleKind::Melody, "Melody " + note, melodyVoices);
+            break;
+        case Action::Trumpet:
+            sounding(HoleKind::Trumpet, "Trumpet " + note, trumpetVoices);
+            break;
+        case Action::BassDrum:
+            sounding(HoleKind::Percussion, drumName(row.note), bassDrumVoices);
+            break;
+        case Action::Nothing:
+            break;
     }
+    return info;
 }
 
 void reset150Controls() {

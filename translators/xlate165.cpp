@@ -13,8 +13,9 @@
 
 #include "xlate165.h"
 
-#include "playnote.h"
-#include "runstate.h"
+#include "scale.h"
+
+namespace w165 {
 
 int a7vel = 0, c2vel = 0, gsharp2vel = 0, gsharp7vel = 0, a2vel = 0, g7vel = 0, d2orf2vel = 0,
     g2vel = 0;
@@ -25,14 +26,12 @@ double a7opentime = 0.0, c2opentime = 0.0, gsharp2opentime = 0.0, gsharp7opentim
        a2opentime = 0.0, g7opentime = 0.0, d2orf2opentime = 0.0, g2opentime = 0.0,
        shutteropentime = 0.0;
 
-namespace {
+}  // namespace w165
 
-const int softVelocity = 40;   // a voice while the shutter is closed
-const int loudVelocity = 65;   // a voice while the shutter is open
-const int softDelayedVelocity = 5;
-const double softDelay = 2.0;  // seconds of roll time
-const int lowestHole = 24;
-const int highestHole = 98;
+using namespace w165;
+using namespace scale;
+
+namespace {
 
 // ---------------------------------------------------------------------------
 // Registers
@@ -119,12 +118,7 @@ void cancel(double t) {
 
 // ---------------------------------------------------------------------------
 // Sections: the voices that a sounding hole plays, in the order its notes
-// are placed.  Velocities are read when the hole is translated.
-
-struct Voice {
-    int track;  // also the channel
-    const int& vel;
-};
+// are placed.
 
 const Voice bassVoices[] = {{1, generalvel}, {2, a7vel}};
 const Voice accompVoices[] = {{3, generalvel}, {4, c2vel}};
@@ -133,13 +127,7 @@ const Voice melodyVoices[] = {{5, gsharp2vel}, {6, gsharp7vel}, {7, a2vel}, {9, 
                               {12, d2orf2vel}};
 const Voice trumpetVoices[] = {{13, generalvel}, {14, g2vel}};
 const Voice percussionVoices[] = {{10, percussionvel}};
-
-template <int N>
-void sound(const Voice (&voices)[N], double start, double duration, int note) {
-    for (const Voice& v : voices) {
-        playnote(start, duration, note, v.vel, v.track, v.track);
-    }
-}
+const int softDelayedTrack = 1;
 
 // ---------------------------------------------------------------------------
 // The hole table
@@ -245,26 +233,10 @@ constexpr HoleRow165 holeTable[] = {
     {98, A::Nothing, 0, NoReg, true},
 };
 
-constexpr bool rowsInHoleOrder() {
-    int expected = lowestHole;
-    for (const HoleRow165& row : holeTable) {
-        if (row.hole != expected) {
-            return false;
-        }
-        ++expected;
-    }
-    return expected == highestHole + 1;
-}
-static_assert(rowsInHoleOrder(), "one row per hole from 24 to 98, in order");
+static_assert(rowsCoverScale(holeTable, lowestHole, highestHole),
+              "one row per hole from 24 to 98, in order");
 
-}  // namespace
-
-void xlate165(double start, double duration, int hole) {
-    if (hole < lowestHole || hole > highestHole) {
-        ++outofrangecount;
-        return;
-    }
-    const HoleRow165& row = holeTable[hole - lowestHole];
+void act(const HoleRow165& row, double start, double duration) {
     switch (row.action) {
         case Action::Bass:
             sound(bassVoices, start, duration, row.note);
@@ -282,7 +254,8 @@ void xlate165(double start, double duration, int hole) {
             sound(percussionVoices, start, duration, row.note);
             break;
         case Action::SoftDelayed:
-            playnote(start + softDelay, duration, row.note, softDelayedVelocity, 1, 1);
+            playnote(start + softDelay, duration, row.note, softDelayedVelocity,
+                     softDelayedTrack, softDelayedTrack);
             break;
         case Action::RegisterOn:
             registerOn(registers[row.reg], start);
@@ -299,9 +272,63 @@ void xlate165(double start, double duration, int hole) {
         case Action::Nothing:
             break;
     }
-    if (row.counted) {
-        ++requirednotecount;
+}
+
+}  // namespace
+
+void xlate165(double start, double duration, int hole) {
+    translateHole(holeTable, lowestHole, highestHole, start, duration, hole, act);
+}
+
+HoleInfo describeHole165(int hole) {
+    const HoleRow165& row = holeTable[hole - lowestHole];
+    HoleInfo info{hole, HoleKind::Nothing, "Nothing", row.note, row.counted, {}};
+    const std::string note = noteName(row.note);
+    switch (row.action) {
+        case Action::Bass:
+            info = {hole, HoleKind::Bass, "Bass " + note, row.note, row.counted, {}};
+            voiceTracks(bassVoices, info.tracks);
+            break;
+        case Action::Accomp:
+            info = {hole, HoleKind::Accompaniment, "Accomp " + note, row.note, row.counted, {}};
+            voiceTracks(accompVoices, info.tracks);
+            break;
+        case Action::Melody:
+            info = {hole, HoleKind::Melody, "Melody " + note, row.note, row.counted, {}};
+            voiceTracks(melodyVoices, info.tracks);
+            break;
+        case Action::Trumpet:
+            info = {hole, HoleKind::Trumpet, "Trumpet " + note, row.note, row.counted, {}};
+            voiceTracks(trumpetVoices, info.tracks);
+            break;
+        case Action::Percussion:
+            info = {hole, HoleKind::Percussion, drumName(row.note), row.note, row.counted, {}};
+            voiceTracks(percussionVoices, info.tracks);
+            break;
+        case Action::SoftDelayed:
+            info = {hole, HoleKind::Bass, "Soft delayed " + note, row.note, row.counted,
+                    {softDelayedTrack}};
+            break;
+        case Action::RegisterOn:
+            info.kind = HoleKind::Register;
+            info.label = std::string("Register ") + registers[row.reg].name + " on";
+            break;
+        case Action::ShutterOpen:
+            info.kind = HoleKind::Shutter;
+            info.label = "Shutter open";
+            break;
+        case Action::ShutterClose:
+            info.kind = HoleKind::Shutter;
+            info.label = "Shutter close";
+            break;
+        case Action::Cancel:
+            info.kind = HoleKind::Cancel;
+            info.label = "Cancel";
+            break;
+        case Action::Nothing:
+            break;
     }
+    return info;
 }
 
 void reset165Controls() {

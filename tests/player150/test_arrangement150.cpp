@@ -16,6 +16,8 @@
 #include "written_notes.h"
 #include "xlate150.h"
 
+using namespace w150;
+
 namespace {
 
 class Arrangement150 : public testing::Test {

@@ -13,6 +13,8 @@
 #include "testbytes.h"
 #include "xlate150.h"
 
+using namespace w150;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -16,6 +16,8 @@
 #include "runstate.h"
 #include "xlate150.h"
 
+using namespace w150;
+
 namespace {
 
 

@@ -17,6 +17,8 @@
 #include "written_notes.h"
 #include "xlate165.h"
 
+using namespace w165;
+
 namespace {
 
 class Arrangement165 : public testing::Test {

@@ -20,6 +20,8 @@
 #include "testbytes.h"
 #include "xlate165.h"
 
+using namespace w165;
+
 namespace {
 
 // --- building rolls in memory ---------------------------------------------

@@ -16,6 +16,8 @@
 #include "runstate.h"
 #include "xlate165.h"
 
+using namespace w165;
+
 namespace {
 
 
