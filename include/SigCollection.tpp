@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "FatalError.h"
+
 template <class T>
 SigCollection<T>::SigCollection()
     : size(0), allocSize(0), array(nullptr), allowGrowthQ(0),
@@ -120,7 +122,7 @@ template <class T>
 void SigCollection<T>::setAllocSize(long aSize) {
     if (aSize < size) {
         std::cerr << "Error: cannot set allocated size smaller than actual size." << std::endl;
-        std::exit(1);
+        fatalExit();
     }
     if (aSize <= allocSize) {
         shrinkTo(aSize);
@@ -138,7 +140,7 @@ template <class T>
 void SigCollection<T>::badIndex(int elementIndex, long aSize) {
     std::cerr << "Error: accessing invalid array location " << elementIndex
               << " Maximum is " << aSize - 1 << std::endl;
-    std::exit(1);
+    fatalExit();
 }
 
 template <class T>
@@ -177,7 +179,7 @@ void SigCollection<T>::grow(long growamt) {
     allocSize += growamt;
     if (maxSize != 0 && allocSize > maxSize) {
         std::cerr << "Error: Maximum size allowed for array exceeded." << std::endl;
-        std::exit(1);
+        fatalExit();
     }
     T* temp = new T[allocSize]();
     for (long i = 0; i < size && i < allocSize; i++) {
@@ -190,7 +192,7 @@ void SigCollection<T>::grow(long growamt) {
 template <class T>
 void SigCollection<T>::shrinkTo(long aSize) {
     if (aSize < size) {
-        std::exit(1);
+        fatalExit();
     }
     T* temp = aSize > 0 ? new T[aSize]() : nullptr;
     for (long i = 0; i < size; i++) {

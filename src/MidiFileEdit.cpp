@@ -449,7 +449,7 @@ int MidiFile::makeVLV(unsigned char* buffer, int number) {
     unsigned long value = static_cast<unsigned int>(number);
     if (value > 0x0FFFFFFFUL) {
         std::cout << "Error: number too large to handle" << std::endl;
-        std::exit(1);
+        fatalExit();
     }
 
     unsigned char groups[4];

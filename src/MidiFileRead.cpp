@@ -340,7 +340,7 @@ unsigned long MidiFile::unpackVLV(unsigned char a, unsigned char b, unsigned cha
                                   unsigned char d, unsigned char e) {
     if (e & 0x80) {
         std::cout << "Error: VLV value was too long" << std::endl;
-        std::exit(1);
+        fatalExit();
     }
     const unsigned char bytes[5] = {a, b, c, d, e};
     int count = 5;
@@ -371,7 +371,7 @@ int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
         // A data byte: the message repeats the last channel status.
         if (runningCommand == 0) {
             std::cout << "Error: running command with no previous command" << std::endl;
-            std::exit(1);
+            fatalExit();
         }
         array.append(runningCommand);
         array.append(byte);
@@ -420,7 +420,7 @@ int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
         default:
             std::cout << "Error reading midifile" << std::endl;
             std::cout << "Command byte was " << static_cast<int>(command) << std::endl;
-            std::exit(1);
+            fatalExit();
     }
 
     // System messages leave the running status alone.

@@ -117,7 +117,7 @@ int MidiFile::write(const char* aFile) {
     std::ofstream outputfile(name, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!outputfile.is_open()) {
         std::cout << "Error: could not write: " << name << std::endl;
-        std::exit(1);
+        fatalExit();
     }
     int status = write(outputfile);
     outputfile.close();

@@ -242,6 +242,24 @@ TEST(MidiFileCoreTest, BadIndicesEndTheProcess) {
                 "Error: accessing invalid array location 1 Maximum is 0");
 }
 
+TEST(MidiFileCoreTest, FatalErrorsEndInTheInstalledHandler) {
+    struct Fatal {};
+    const FatalHandler previous = setFatalHandler([] { throw Fatal(); });
+    MidiFile file;
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(file.getEvent(0, 5), Fatal);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: accessing invalid array location 5 Maximum is -1\n");
+    setFatalHandler(previous);
+    // A handler that returns does not keep the process alive.
+    EXPECT_EXIT(
+        {
+            setFatalHandler([] {});
+            file.getEvent(0, -1);
+        },
+        ExitedWithCode(1), "invalid array location -1");
+}
+
 TEST(MidiFileCoreTest, AbsoluteThenDeltaRestoresDeltaTimes) {
     MidiFile file;
     file.addTrack();
