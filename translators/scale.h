@@ -9,7 +9,7 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "organ.h"
 #include "playnote.h"
@@ -43,11 +43,15 @@ void sound(const Voice (&voices)[N], double start, double duration, int note) {
     }
 }
 
-// The tracks that the voices may sound on, in order, into `tracks`.
+// Describes a sounding hole: its kind, its label and the tracks of its
+// voices, in order.
 template <std::size_t N>
-void voiceTracks(const Voice (&voices)[N], std::vector<int>& tracks) {
+void describeSounding(HoleInfo& info, HoleKind kind, std::string label,
+                      const Voice (&voices)[N]) {
+    info.kind = kind;
+    info.label = std::move(label);
     for (const Voice& v : voices) {
-        tracks.push_back(v.track);
+        info.tracks.push_back(v.track);
     }
 }
 

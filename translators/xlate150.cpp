@@ -239,11 +239,6 @@ HoleInfo describeHole150(int hole) {
     const HoleRow150& row = holeTable[hole - lowestHole];
     HoleInfo info{hole, HoleKind::Nothing, "Nothing", row.note, row.counted, {}};
     const std::string note = noteName(row.note);
-    auto sounding = [&](HoleKind kind, const std::string& label, auto& voices) {
-        info.kind = kind;
-        info.label = label;
-        voiceTracks(voices, info.tracks);
-    };
     switch (row.action) {
         case Action::ShutterOpen:
             info.kind = HoleKind::Shutter;
@@ -267,25 +262,25 @@ HoleInfo describeHole150(int hole) {
             info.tracks = {softDelayedTrack};
             break;
         case Action::Snare:
-            sounding(HoleKind::Percussion, drumName(row.note), snareVoices);
+            describeSounding(info, HoleKind::Percussion, drumName(row.note), snareVoices);
             break;
         case Action::Trombone:
-            sounding(HoleKind::Bass, "Trombone " + note, tromboneVoices);
+            describeSounding(info, HoleKind::Bass, "Trombone " + note, tromboneVoices);
             break;
         case Action::Bass:
-            sounding(HoleKind::Bass, "Bass " + note, bassVoices);
+            describeSounding(info, HoleKind::Bass, "Bass " + note, bassVoices);
             break;
         case Action::Accomp:
-            sounding(HoleKind::Accompaniment, "Accomp " + note, accompVoices);
+            describeSounding(info, HoleKind::Accompaniment, "Accomp " + note, accompVoices);
             break;
         case Action::Melody:
-            sounding(HoleKind::Melody, "Melody " + note, melodyVoices);
+            describeSounding(info, HoleKind::Melody, "Melody " + note, melodyVoices);
             break;
         case Action::Trumpet:
-            sounding(HoleKind::Trumpet, "Trumpet " + note, trumpetVoices);
+            describeSounding(info, HoleKind::Trumpet, "Trumpet " + note, trumpetVoices);
             break;
         case Action::BassDrum:
-            sounding(HoleKind::Percussion, drumName(row.note), bassDrumVoices);
+            describeSounding(info, HoleKind::Percussion, drumName(row.note), bassDrumVoices);
             break;
         case Action::Nothing:
             break;

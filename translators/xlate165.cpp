@@ -286,28 +286,24 @@ HoleInfo describeHole165(int hole) {
     const std::string note = noteName(row.note);
     switch (row.action) {
         case Action::Bass:
-            info = {hole, HoleKind::Bass, "Bass " + note, row.note, row.counted, {}};
-            voiceTracks(bassVoices, info.tracks);
+            describeSounding(info, HoleKind::Bass, "Bass " + note, bassVoices);
             break;
         case Action::Accomp:
-            info = {hole, HoleKind::Accompaniment, "Accomp " + note, row.note, row.counted, {}};
-            voiceTracks(accompVoices, info.tracks);
+            describeSounding(info, HoleKind::Accompaniment, "Accomp " + note, accompVoices);
             break;
         case Action::Melody:
-            info = {hole, HoleKind::Melody, "Melody " + note, row.note, row.counted, {}};
-            voiceTracks(melodyVoices, info.tracks);
+            describeSounding(info, HoleKind::Melody, "Melody " + note, melodyVoices);
             break;
         case Action::Trumpet:
-            info = {hole, HoleKind::Trumpet, "Trumpet " + note, row.note, row.counted, {}};
-            voiceTracks(trumpetVoices, info.tracks);
+            describeSounding(info, HoleKind::Trumpet, "Trumpet " + note, trumpetVoices);
             break;
         case Action::Percussion:
-            info = {hole, HoleKind::Percussion, drumName(row.note), row.note, row.counted, {}};
-            voiceTracks(percussionVoices, info.tracks);
+            describeSounding(info, HoleKind::Percussion, drumName(row.note), percussionVoices);
             break;
         case Action::SoftDelayed:
-            info = {hole, HoleKind::Bass, "Soft delayed " + note, row.note, row.counted,
-                    {softDelayedTrack}};
+            info.kind = HoleKind::Bass;
+            info.label = "Soft delayed " + note;
+            info.tracks = {softDelayedTrack};
             break;
         case Action::RegisterOn:
             info.kind = HoleKind::Register;
