@@ -46,13 +46,19 @@ std::uint64_t seedOf(const std::string& name) {
 // struck at the translators' fixed velocity they keep up with a full organ.
 const sf2::Modulator drumVelocity = {0x0502, sf2::InitialAttenuation, 480, 0, 0};
 
+// How much of every voice goes to the synthesizer's reverb, in 0.1 %: a
+// band organ is heard in a room, not in an anechoic chamber.
+const int roomShare = 250;
+
 int timecents(double seconds) {
     return static_cast<int>(std::lround(1200.0 * std::log2(seconds)));
 }
 
 // The wave at its level, as 16-bit points: a held pipe by the RMS of its
-// loop, anything struck by its peak; never above 98 % of full scale.
-sf2::Sample toSample(const std::string& name, const synth::Wave& w, double levelDb) {
+// loop, anything struck by its peak; never above 98 % of full scale.  It
+// plays `cents` sharp of the key it sounds at.
+sf2::Sample toSample(const std::string& name, const synth::Wave& w, double levelDb,
+                     int cents = 0) {
     double peak = 0.0;
     for (double p : w.points) {
         peak = std::max(peak, std::abs(p));
@@ -67,7 +73,7 @@ sf2::Sample toSample(const std::string& name, const synth::Wave& w, double level
     s.loopStart = static_cast<std::uint32_t>(w.loopStart);
     s.loopEnd = static_cast<std::uint32_t>(w.loopEnd);
     s.originalKey = static_cast<int>(std::lround(w.key));
-    s.correction = static_cast<int>(std::lround((s.originalKey - w.key) * 100.0));
+    s.correction = static_cast<int>(std::lround((s.originalKey - w.key) * 100.0)) + cents;
     s.points.reserve(w.points.size());
     for (double p : w.points) {
         s.points.push_back(static_cast<std::int16_t>(std::lround(p * gain * 32767.0)));
@@ -146,7 +152,8 @@ private:
         inst.zones.push_back({{sf2::value(sf2::AttackVolEnv, timecents(0.003)),
                                sf2::value(sf2::ReleaseVolEnv, timecents(voice.release)),
                                sf2::value(sf2::SampleModes, voice.struck ? 0 : 1),
-                               sf2::value(sf2::Pan, voice.pan)},
+                               sf2::value(sf2::Pan, voice.pan),
+                               sf2::value(sf2::ReverbSend, roomShare)},
                               {}});
         const std::vector<KeyGroup> groups = keyGroups(notes);
         for (std::size_t g = 0; g < groups.size(); ++g) {
@@ -157,7 +164,7 @@ private:
             const double hz = synth::keyHz(k.root);
             const synth::Wave wave = voice.struck ? synth::bar(voice.bar, hz, sampling)
                                                   : synth::pipe(voice.pipe, hz, sampling);
-            const int sample = addSample(toSample(name, wave, voice.level));
+            const int sample = addSample(toSample(name, wave, voice.level, voice.cents));
             // The outer samples also answer the keys beyond the rank's notes.
             const int low = g == 0 ? 0 : k.low;
             const int high = g + 1 == groups.size() ? 127 : k.high;
@@ -216,7 +223,8 @@ private:
         kit.name = "Band Organ Drums";
         kit.zones.push_back({{sf2::value(sf2::AttackVolEnv, timecents(0.001)),
                               sf2::value(sf2::ReleaseVolEnv, timecents(3.0)),
-                              sf2::value(sf2::SampleModes, 0)},
+                              sf2::value(sf2::SampleModes, 0),
+                              sf2::value(sf2::ReverbSend, roomShare)},
                              {drumVelocity}});
         std::string names;
         for (int note : drumNotes_) {

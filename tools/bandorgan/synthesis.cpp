@@ -309,8 +309,9 @@ Wave pipe(const Pipe& voice, double hz, const Sampling& sampling) {
     Rng rng{sampling.seed};
 
     // The loop holds a whole number of periods; its exact pitch is the
-    // sample's pitch.
-    const double loopSeconds = 0.35;
+    // sample's pitch.  Wind noise repeats with the loop, so a breathy pipe
+    // gets a longer one, lest the repetition be heard.
+    const double loopSeconds = voice.breath >= 0.02 ? 0.7 : 0.35;
     const long periods = std::max(1L, std::lround(loopSeconds * hz));
     const std::size_t loop = points(periods / hz, rate);
     const double f = static_cast<double>(periods) * rate / static_cast<double>(loop);

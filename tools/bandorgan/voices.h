@@ -16,6 +16,7 @@ struct RankVoice {
     double level;           // dB of full scale: RMS of a held pipe, peak of a bar
     double release;         // seconds in which the sound dies once its hole closes
     int pan;                // -500 (left) to 500 (right)
+    int cents;              // tuning against equal temperament
 };
 
 const RankVoice& rankVoice(Rank rank);
