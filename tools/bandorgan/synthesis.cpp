@@ -240,7 +240,7 @@ void cymbal(std::vector<double>& x, const Drum& d, double rate, Rng& rng) {
     // Many inharmonic modes, the high ones dying sooner, and a hiss.
     for (int k = 0; k < 160; ++k) {
         const double hz = d.tuneHz * std::pow(12000.0 / d.tuneHz, rng.uniform());
-        const double amp = (0.5 + 0.5 * rng.uniform()) * std::pow(hz / 1000.0, -0.25) / 9.0;
+        const double amp = (0.5 + 0.5 * rng.uniform()) * std::pow(hz / 1000.0, 0.3) / 12.0;
         const double decay = d.decay * std::pow(1000.0 / hz, 0.3);
         addPartial(x, x.size(), twoPi * hz / rate, twoPi * rng.uniform(), amp,
                    std::exp(-1.0 / (decay * rate)), points(0.002, rate));
@@ -256,10 +256,10 @@ void conga(std::vector<double>& x, const Drum& d, double rate, Rng& rng) {
 }
 
 void triangle(std::vector<double>& x, const Drum& d, double rate, Rng& rng) {
-    // A bent steel rod: a dense, slightly stretched series of partials.
+    // A bent steel rod: a dense, stretched and uneven series of partials.
     for (int k = 1; k <= 24; ++k) {
-        const double hz = d.tuneHz * (1.0 + 0.93 * (k - 1)) * (1.0 + 0.002 * k * k) *
-                          (1.0 + 0.015 * rng.noise());
+        const double hz = d.tuneHz * (1.0 + 0.93 * (k - 1)) * (1.0 + 0.008 * k * k) *
+                          (1.0 + 0.04 * rng.noise());
         if (hz >= 0.95 * ceilingHz) {
             break;
         }
@@ -327,7 +327,8 @@ Wave pipe(const Pipe& voice, double hz, const Sampling& sampling) {
     double power = 0.0;
     for (int n = 1; n * f * sampling.transposeUp < ceilingHz; ++n) {
         const double hzN = n * f;
-        amps.push_back(amplitude(voice.spectrum, n, hzN) * ceilingTaper(hzN * sampling.transposeUp));
+        amps.push_back(amplitude(voice.spectrum, n, hzN) *
+                       ceilingTaper(hzN * sampling.transposeUp));
         power += amps.back() * amps.back() / 2.0;
     }
     const double steady = std::sqrt(power);
@@ -362,7 +363,8 @@ Wave pipe(const Pipe& voice, double hz, const Sampling& sampling) {
         double env = voice.chiff * steady;
         for (std::size_t i = 0; i < length; ++i) {
             const double rise = ramp(static_cast<double>(i) / (0.0015 * rate));
-            const double end = ramp(static_cast<double>(length - i) / (0.3 * static_cast<double>(length)));
+            const double end =
+                ramp(static_cast<double>(length - i) / (0.3 * static_cast<double>(length)));
             w.points[i] += noise[i] * env * rise * end;
             env *= fall;
         }
@@ -403,7 +405,8 @@ Wave bar(const Bar& voice, double hz, const Sampling& sampling) {
         }
         const double decay = p.decay * shorter;
         addPartial(w.points, w.points.size(), twoPi * hzP / rate, -pi / 2, p.amp,
-                   std::exp(-1.0 / (decay * rate)), std::max<std::size_t>(points(voice.strike, rate), 1));
+                   std::exp(-1.0 / (decay * rate)),
+                   std::max<std::size_t>(points(voice.strike, rate), 1));
     }
     burst(w.points, rate, 0.0, voice.click, 0.0015, {filter(Pass::High, 2000.0, 0.7, rate)}, rng);
     endOneShot(w, 0.25);
