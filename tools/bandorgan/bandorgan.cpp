@@ -108,7 +108,9 @@ public:
             const TrackLayout& layout = organ.layout[row];
             const std::set<int>& notes = trackNotes[layout.track];
             if (notes.empty()) {
-                continue;  // a track no hole sounds needs no preset
+                throw std::runtime_error("no hole of the " + std::string(organ.name) +
+                                         " sounds track " + std::to_string(layout.track) +
+                                         ": nothing to sample for its program");
             }
             rankNotes_[layout.rank].insert(notes.begin(), notes.end());
             programs_.push_back({&organ, &layout, notes});

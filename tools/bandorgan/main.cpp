@@ -8,7 +8,6 @@
 // status 0 on success; 1 with a one-line message on any error.
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <fstream>
 #include <iostream>
