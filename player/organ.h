@@ -7,12 +7,34 @@
 #include <string>
 #include <vector>
 
-// One named track of the arrangement: its name, and the program it gets
-// from the organ's bank.  The track number is also its MIDI channel.
+// The band-organ rank that a program of an organ's bank sounds: the pipes,
+// reeds or bells behind a track.  The organ soundfont voices each program
+// as its rank.
+enum class Rank {
+    StoppedBass,     // stopped wood basses: round, mostly odd partials
+    OpenBass,        // open wood basses
+    OpenStringBass,  // open basses of narrow, string-toned scale
+    TromboneReed,    // brass trombones of the bass
+    AccompFlute,     // open flutes of the accompaniment
+    AccompBell,      // soft metal bars struck with the accompaniment
+    ViolinPipe,      // narrow string-toned melody pipes
+    Flute,           // open wooden melody flutes
+    Piccolo,         // small, bright, breathy melody flutes
+    Flageolet,       // small flutes with a hollow, reedy edge
+    Glockenspiel,    // steel bars struck with the melody
+    BaritoneReed,    // mellow brass of the counter-melody
+    ClarinetReed,    // hollow reeds, mostly odd partials
+    TrumpetReed,     // bright brass trumpets
+};
+
+// One named track of the arrangement: its name, the program it gets from
+// the organ's bank, and the rank that program sounds.  The track number is
+// also its MIDI channel.
 struct TrackLayout {
     int track;
     const char* name;
     int program;
+    Rank rank;
 };
 
 using Translator = void (*)(double start, double duration, int hole);

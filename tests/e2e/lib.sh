@@ -3,7 +3,8 @@
 # fixed path, with ALSA's default output sent to a raw file, and build the
 # test rolls byte by byte.
 #
-# The environment gives KOLVO165 and KOLVO150 (the built programs).
+# The environment gives KOLVO165 and KOLVO150 (the built programs) and
+# SOUNDFONT (the generated band-organ soundfont).
 # A script sources this file, calls e2e_setup, runs its checks with
 # run_program and the expect_* functions, and ends with e2e_finish.
 
@@ -33,9 +34,19 @@ e2e_setup() {
         >"$WORK/home/.asoundrc"
 }
 
-# Puts the system soundfont at the programs' fixed path; skips the test
-# when the soundfont is not installed.
+# Puts the generated band-organ soundfont at the programs' fixed path.
 install_soundfont() {
+    if [ ! -r "${SOUNDFONT:-}" ]; then
+        echo "SOUNDFONT must name the generated band-organ soundfont" >&2
+        exit 1
+    fi
+    mkdir -p "$RUN_DIR/c:/kolvo"
+    ln -sfn "$SOUNDFONT" "$RUN_DIR/$FONT_PATH"
+}
+
+# Puts Debian's General MIDI soundfont there instead, which has no organ
+# banks; skips the test when it is not installed.
+install_gm_soundfont() {
     if [ ! -r "$SYSTEM_SOUNDFONT" ]; then
         echo "SKIP: $SYSTEM_SOUNDFONT missing (package timgm6mb-soundfont)"
         exit 77
@@ -95,6 +106,13 @@ expect_stdout() {
 expect_stderr_line() {
     if ! grep -qFx -- "$1" "$WORK/stderr"; then
         fail "standard error lacks the line: $1"
+        sed 's/^/  stderr: /' "$WORK/stderr" | head -20
+    fi
+}
+
+expect_stderr_empty() {
+    if [ -s "$WORK/stderr" ]; then
+        fail "standard error is not empty:"
         sed 's/^/  stderr: /' "$WORK/stderr" | head -20
     fi
 }

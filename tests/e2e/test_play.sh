@@ -43,4 +43,13 @@ expect_stdout "${BANNER150[@]}" "Title: E2E 150" "Input tempo: 120" \
     "Playing time: 0 minutes 11 seconds"
 expect_sound
 
+# The General MIDI soundfont has neither organ bank: FluidSynth falls back
+# to bank 0, says so, and the roll still plays with sound.
+install_gm_soundfont
+run_program "$KOLVO165" r165.mid
+expect_status 0
+expect_stdout "${BANNER165[@]}" "${TEXTS165[@]}" "Playing time: 0 minutes 3 seconds"
+expect_stderr_line "fluidsynth: warning: Instrument not found on channel 12 [bank=3 prog=68], substituted [bank=0 prog=68]"
+expect_sound
+
 e2e_finish

@@ -1,0 +1,38 @@
+# The soundfont generator: the same bytes on every run (the build's file
+# and a fresh one), within 8 MB; --help; a one-line refusal and status 1
+# for a bad command line or a file it cannot write, leaving nothing behind.
+
+source "$(dirname "$0")/lib.sh"
+e2e_setup
+BANDORGAN=${TOOLS_DIR:?TOOLS_DIR must name the built tools}/bandorgan/bandorgan
+
+run_program "$BANDORGAN" --summary "$WORK/again.sf2"
+expect_status 0
+if ! cmp -s "$WORK/again.sf2" "$SOUNDFONT"; then
+    fail "a second run wrote other bytes than the build's soundfont"
+fi
+if [ "$(stat -c %s "$SOUNDFONT")" -ge $((8 * 1024 * 1024)) ]; then
+    fail "the soundfont is 8 MB or more"
+fi
+if ! grep -qx "bank 128 program 0: drums .*" "$WORK/stdout"; then
+    fail "the summary lacks the drum kit"
+fi
+
+run_program "$BANDORGAN" --help
+expect_status 0
+if ! grep -q "^Usage: bandorgan" "$WORK/stdout"; then
+    fail "--help shows no usage"
+fi
+
+run_program "$BANDORGAN"
+expect_status 1
+run_program "$BANDORGAN" a.sf2 b.sf2
+expect_status 1
+
+run_program "$BANDORGAN" "$WORK/no-such-folder/bandorgan.sf2"
+expect_status 1
+if [ "$(cat "$WORK/stderr")" != "bandorgan: cannot write $WORK/no-such-folder/bandorgan.sf2" ]; then
+    fail "unexpected refusal: $(cat "$WORK/stderr")"
+fi
+
+e2e_finish
