@@ -12,7 +12,8 @@
 
 namespace {
 
-// Blocks from this size on are worth huge pages (of 2 MiB).
+// Blocks from this size on are worth huge pages (of 2 MiB): the last page
+// of a block, partly used, then wastes little beside the rest.
 const size_t HUGE_BLOCK = size_t{4} << 20;
 const uintptr_t HUGE_PAGE = uintptr_t{2} << 20;
 

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "ElementStorage.h"
 #include "MidiFile.h"
 #include "Vlq.h"
 
@@ -72,18 +73,33 @@ namespace {
     fatalExit();
 }
 
-// The bytes of a whole file.
+// The bytes of a whole file, in element storage (huge pages for a big one).
 struct FileBytes {
-    std::unique_ptr<unsigned char[]> data;
-    size_t size = 0;
+    struct Release {
+        void operator()(unsigned char* block) const { releaseElements(block); }
+    };
+    using Block = std::unique_ptr<unsigned char[], Release>;
 
-    void append(const char* more, size_t count, size_t& capacity) {
-        if (size + count > capacity) {
-            capacity = std::max(size + count, 2 * capacity);
-            std::unique_ptr<unsigned char[]> larger(new unsigned char[capacity]);
-            std::memcpy(larger.get(), data.get(), size);
+    Block data;
+    size_t size = 0;
+    size_t capacity = 0;
+
+    static Block allocate(size_t bytes) {
+        return Block(static_cast<unsigned char*>(allocateElements(bytes)));
+    }
+    // Storage for at least `wanted` bytes, keeping those held.
+    void reserve(size_t wanted) {
+        if (wanted > capacity) {
+            Block larger = allocate(wanted);
+            if (size > 0) {
+                std::memcpy(larger.get(), data.get(), size);
+            }
             data = std::move(larger);
+            capacity = wanted;
         }
+    }
+    void append(const char* more, size_t count) {
+        reserve(std::max(size + count, 2 * capacity));
         std::memcpy(data.get() + size, more, count);
         size += count;
     }
@@ -96,10 +112,9 @@ struct FileBytes {
 // as it comes.
 FileBytes readFileBytes(FileIO& input) {
     FileBytes content;
-    size_t capacity = 4;
-    content.data.reset(new unsigned char[capacity]);
-    input.read(reinterpret_cast<char*>(content.data.get()), 4);
-    content.size = static_cast<size_t>(input.gcount());
+    char head[4];
+    input.read(head, 4);
+    content.append(head, static_cast<size_t>(input.gcount()));
     if (content.size < 4 || std::memcmp(content.data.get(), "MThd", 4) != 0) {
         return content;
     }
@@ -107,10 +122,7 @@ FileBytes readFileBytes(FileIO& input) {
     const std::streamoff end = input.tellg();
     input.seekg(4, std::ios::beg);
     if (input && end > 4) {
-        std::unique_ptr<unsigned char[]> whole(new unsigned char[static_cast<size_t>(end)]);
-        std::memcpy(whole.get(), content.data.get(), 4);
-        content.data = std::move(whole);
-        capacity = static_cast<size_t>(end);
+        content.reserve(static_cast<size_t>(end));
         input.read(reinterpret_cast<char*>(content.data.get()) + 4,
                    static_cast<std::streamsize>(end - 4));
         content.size += static_cast<size_t>(input.gcount());
@@ -119,7 +131,7 @@ FileBytes readFileBytes(FileIO& input) {
     }
     char buffer[65536];
     while (input.read(buffer, sizeof buffer) || input.gcount() > 0) {
-        content.append(buffer, static_cast<size_t>(input.gcount()), capacity);
+        content.append(buffer, static_cast<size_t>(input.gcount()));
     }
     return content;
 }
@@ -319,44 +331,8 @@ int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile)
     return 1;
 }
 
-int MidiFile::decodeTrack(ReadCursor& input, int aTrack, unsigned char& runningCommand,
-                          bool chunkEndIsBoundary, size_t declaredEnd) {
-    SigCollection<MFEvent>& list = *events[aTrack];
-    long long tick = 0;
-    while (input.pos < input.limit) {
-        const unsigned char runningBefore = runningCommand;
-        input.ranOut = false;
-        const unsigned long delta = extractVlvTime(input);
-        MFEvent& event = newEvent(list);
-        if (input.ranOut || !extractMidiData(input, event.data, runningCommand)) {
-            // An event cut short ends the track and is dropped.
-            list.setSize(list.getSize() - 1);
-            runningCommand = runningBefore;
-            input.pos = input.limit;
-            break;
-        }
-        tick += delta;
-        if (tick > INT_MAX) {
-            return 0;
-        }
-        event.time = static_cast<int>(tick);
-        event.track = aTrack;
-
-        const unsigned char* bytes = event.data.getBase();
-        if (bytes[0] == 0xff && event.data.getSize() >= 2 && bytes[1] == 0x2f) {
-            // Bytes left between the end-of-track and the declared end of
-            // the chunk are padding when the next chunk starts there.
-            if (!input.chunkBoundaryAt(input.pos) && chunkEndIsBoundary &&
-                declaredEnd > input.pos) {
-                input.pos = declaredEnd;
-            }
-            break;
-        }
-    }
-    return 1;
-}
-
-unsigned long MidiFile::extractVlvTime(ReadCursor& input) {
+// Inline: the reader calls it for every event.
+inline unsigned long MidiFile::extractVlvTime(ReadCursor& input) {
     uint32_t value = 0;
     const int count = vlq::decode(input.bytes + input.pos, input.remaining(), value);
     if (count == vlq::tooLong) {
@@ -392,7 +368,8 @@ int channelMessageLength(unsigned char status) {
 
 }  // namespace
 
-int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
+// Inline: the reader calls it for every event.
+inline int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
                               unsigned char& runningCommand) {
     array.allowGrowth(1);
     const size_t start = input.pos;
@@ -466,5 +443,42 @@ int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
     array.setSize(static_cast<long>(total));
     std::memcpy(array.getBase(), input.bytes + start, total);
     input.pos = start + total;
+    return 1;
+}
+
+int MidiFile::decodeTrack(ReadCursor& input, int aTrack, unsigned char& runningCommand,
+                          bool chunkEndIsBoundary, size_t declaredEnd) {
+    SigCollection<MFEvent>& list = *events[aTrack];
+    long long tick = 0;
+    while (input.pos < input.limit) {
+        const unsigned char runningBefore = runningCommand;
+        input.ranOut = false;
+        const unsigned long delta = extractVlvTime(input);
+        MFEvent& event = newEvent(list);
+        if (input.ranOut || !extractMidiData(input, event.data, runningCommand)) {
+            // An event cut short ends the track and is dropped.
+            list.setSize(list.getSize() - 1);
+            runningCommand = runningBefore;
+            input.pos = input.limit;
+            break;
+        }
+        tick += delta;
+        if (tick > INT_MAX) {
+            return 0;
+        }
+        event.time = static_cast<int>(tick);
+        event.track = aTrack;
+
+        const unsigned char* bytes = event.data.getBase();
+        if (bytes[0] == 0xff && event.data.getSize() >= 2 && bytes[1] == 0x2f) {
+            // Bytes left between the end-of-track and the declared end of
+            // the chunk are padding when the next chunk starts there.
+            if (!input.chunkBoundaryAt(input.pos) && chunkEndIsBoundary &&
+                declaredEnd > input.pos) {
+                input.pos = declaredEnd;
+            }
+            break;
+        }
+    }
     return 1;
 }
