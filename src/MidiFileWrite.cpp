@@ -50,17 +50,17 @@ bool isEndOfTrack(const MFEvent& event) {
 class Deltas {
   public:
     Deltas(const SigCollection<MFEvent>& aTrack, int aTimeState)
-        : track(aTrack), absolute(aTimeState == 1) {}
+        : events(aTrack.getBase()), absolute(aTimeState == 1) {}
     uint32_t at(long index) const {
-        const uint32_t time = static_cast<uint32_t>(track[static_cast<int>(index)].time);
+        const uint32_t time = static_cast<uint32_t>(events[index].time);
         if (!absolute || index == 0) {
             return time;
         }
-        return time - static_cast<uint32_t>(track[static_cast<int>(index) - 1].time);
+        return time - static_cast<uint32_t>(events[index - 1].time);
     }
 
   private:
-    const SigCollection<MFEvent>& track;
+    const MFEvent* events;
     bool absolute;
 };
 
@@ -115,6 +115,7 @@ int MidiFile::write(std::ostream& outputfile) {
     std::vector<unsigned long> trackBytes(static_cast<size_t>(tracks));
     for (int i = 0; i < tracks; i++) {
         const SigCollection<MFEvent>& track = *events[i];
+        const MFEvent* list = track.getBase();
         const Deltas deltas(track, theTimeState);
         const long count = track.getSize();
         unsigned long length = 0;
@@ -124,9 +125,9 @@ int MidiFile::write(std::ostream& outputfile) {
                 return 0;
             }
             length += static_cast<unsigned long>(deltaLength) +
-                      static_cast<unsigned long>(track[static_cast<int>(j)].data.getSize());
+                      static_cast<unsigned long>(list[j].data.getSize());
         }
-        if (count == 0 || !isEndOfTrack(track[static_cast<int>(count - 1)])) {
+        if (count == 0 || !isEndOfTrack(list[count - 1])) {
             length += sizeof endOfTrackBytes;
         }
         trackBytes[static_cast<size_t>(i)] = length;
@@ -140,6 +141,7 @@ int MidiFile::write(std::ostream& outputfile) {
 
     for (int i = 0; i < tracks; i++) {
         const SigCollection<MFEvent>& track = *events[i];
+        const MFEvent* list = track.getBase();
         const Deltas deltas(track, theTimeState);
         const long count = track.getSize();
         writeTag(outputfile, "MTrk");
@@ -148,12 +150,12 @@ int MidiFile::write(std::ostream& outputfile) {
         for (long j = 0; j < count; j++) {
             unsigned char delta[vlq::longestWritten];
             out.put(delta, static_cast<size_t>(vlq::encode(deltas.at(j), delta)));
-            const Array<unsigned char>& data = track[static_cast<int>(j)].data;
+            const Array<unsigned char>& data = list[j].data;
             if (data.getSize() > 0) {
                 out.put(data.getBase(), static_cast<size_t>(data.getSize()));
             }
         }
-        if (count == 0 || !isEndOfTrack(track[static_cast<int>(count - 1)])) {
+        if (count == 0 || !isEndOfTrack(list[count - 1])) {
             out.put(endOfTrackBytes, sizeof endOfTrackBytes);
         }
     }
