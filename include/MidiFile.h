@@ -81,8 +81,8 @@ class MidiFile {
     const char* getFilename();
     int getTrackCount();
     int getNumTracks();
-    int getNumEvents(int aTrack);
-    MFEvent& getEvent(int aTrack, int anIndex);
+    int getNumEvents(int aTrack) { return static_cast<int>(events[aTrack]->getSize()); }
+    MFEvent& getEvent(int aTrack, int anIndex) { return (*events[aTrack])[anIndex]; }
     int getTicksPerQuarterNote();
     void setTicksPerQuarterNote(int ticks);
     void setMillisecondDelta();

@@ -252,14 +252,6 @@ int MidiFile::getNumTracks() {
     return getTrackCount();
 }
 
-int MidiFile::getNumEvents(int aTrack) {
-    return static_cast<int>(events[aTrack]->getSize());
-}
-
-MFEvent& MidiFile::getEvent(int aTrack, int anIndex) {
-    return (*events[aTrack])[anIndex];
-}
-
 int MidiFile::getTicksPerQuarterNote() {
     return ticksPerQuarterNote;
 }
@@ -305,23 +297,24 @@ void MidiFile::allocateEvents(int track, int aSize) {
 int MidiFile::addEvent(int aTrack, int aTime, Array<unsigned char>& midiData) {
     timemapvalid = 0;
     SigCollection<MFEvent>& list = *events[aTrack];
-    const Array<unsigned char>* bytes = &midiData;
-    Array<unsigned char> copy(0);
+    auto append = [&](const Array<unsigned char>& bytes) {
+        MFEvent& added = newEvent(list);
+        added.time = aTime;
+        added.track = aTrack;
+        const long count = bytes.getSize();
+        added.data.setSize(count);
+        if (count > 0) {
+            std::memcpy(added.data.getBase(), bytes.getBase(), static_cast<size_t>(count));
+        }
+        return static_cast<int>(list.getSize()) - 1;
+    };
     if (list.getSize() == list.getAllocSize()) {
         // The bytes may belong to an event of this track, which moves when
         // the track's storage grows.
-        copy = midiData;
-        bytes = &copy;
+        const Array<unsigned char> copy(midiData);
+        return append(copy);
     }
-    MFEvent& added = newEvent(list);
-    added.time = aTime;
-    added.track = aTrack;
-    const long count = bytes->getSize();
-    added.data.setSize(count);
-    if (count > 0) {
-        std::memcpy(added.data.getBase(), bytes->getBase(), static_cast<size_t>(count));
-    }
-    return static_cast<int>(list.getSize()) - 1;
+    return append(midiData);
 }
 
 int MidiFile::addEvent(MFEvent& mfevent) {
