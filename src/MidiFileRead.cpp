@@ -99,6 +99,9 @@ struct FileBytes {
         }
     }
     void append(const char* more, size_t count) {
+        if (count == 0) {
+            return;
+        }
         reserve(std::max(size + count, 2 * capacity));
         std::memcpy(data.get() + size, more, count);
         size += count;
@@ -370,7 +373,7 @@ int channelMessageLength(unsigned char status) {
 
 // Inline: the reader calls it for every event.
 inline int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
-                              unsigned char& runningCommand) {
+                                     unsigned char& runningCommand) {
     array.allowGrowth(1);
     const size_t start = input.pos;
     unsigned char byte = 0;
