@@ -18,6 +18,29 @@ class Array : public SigCollection<T> {
     void zero();
 };
 
+// The byte array, on the compact SigCollection of bytes: no virtual
+// destructor, so that it stays as small as its base.
+template <>
+class Array<unsigned char> : public SigCollection<unsigned char> {
+  public:
+    Array() : SigCollection<unsigned char>(4) {}
+    explicit Array(int arraySize) : SigCollection<unsigned char>(arraySize) {}
+    Array(const Array<unsigned char>& anArray) = default;
+    Array(Array<unsigned char>&& anArray) noexcept = default;
+    ~Array() = default;
+
+    Array<unsigned char>& operator=(const Array<unsigned char>& anArray) {
+        SigCollection<unsigned char>::operator=(anArray);
+        return *this;
+    }
+    void setAll(unsigned char aValue) {
+        for (long i = 0; i < getSize(); i++) {
+            getBase()[i] = aValue;
+        }
+    }
+    void zero() { setAll(0); }
+};
+
 #include "Array.tpp"
 
 #endif

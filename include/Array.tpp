@@ -12,25 +12,11 @@ Array<T>::Array(const Array<T>& anArray) : SigCollection<T>(anArray) {}
 template <class T>
 Array<T>::~Array() {}
 
-// Storage is replaced only when it is too small; the replacement takes the
-// source's growth settings.  Then size and elements follow the source.
+// The same rule as the base's: storage is replaced only when it is too
+// small, and then takes the source's growth settings.
 template <class T>
 Array<T>& Array<T>::operator=(const Array<T>& anArray) {
-    if (this == &anArray) {
-        return *this;
-    }
-    if (this->allocSize < anArray.size) {
-        delete[] this->array;
-        this->array = new T[anArray.size]();
-        this->allocSize = anArray.size;
-        this->allowGrowthQ = anArray.allowGrowthQ;
-        this->growthAmount = anArray.growthAmount;
-        this->maxSize = anArray.maxSize;
-    }
-    this->size = anArray.size;
-    for (long i = 0; i < this->size; i++) {
-        this->array[i] = anArray.array[i];
-    }
+    SigCollection<T>::operator=(anArray);
     return *this;
 }
 

@@ -10,6 +10,7 @@
 #define MIDIFILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <iostream>
 
 #include "Array.h"
@@ -19,7 +20,10 @@
 // byte first (a meta event is FF, type, length, payload).
 class MFEvent {
   public:
-    MFEvent();
+    MFEvent() : time(0), track(0) {
+        data.setSize(0);
+        data.allowGrowth(1);
+    }
     explicit MFEvent(int command);
     MFEvent(int command, int param1);
     MFEvent(int command, int param1, int param2);
@@ -27,6 +31,9 @@ class MFEvent {
     MFEvent(int aTime, int aTrack, int command, int param1, int param2);
     MFEvent(int aTime, int aTrack, const Array<unsigned char>& someData);
     MFEvent(const MFEvent& mfevent);
+    // Moves the event as it is, bytes and their storage: what a track does
+    // with its events when its storage grows.
+    MFEvent(MFEvent&& mfevent) noexcept;
     ~MFEvent();
 
     MFEvent& operator=(const MFEvent& mfevent);
@@ -50,6 +57,9 @@ class MFEvent {
     Array<unsigned char> data;
 };
 
+// Events are stored by the million: keep them small.
+static_assert(sizeof(MFEvent) <= 32, "an event takes at most 32 bytes");
+
 // One point of the tempo map.
 struct _TickTime {
     int tick;
@@ -71,8 +81,8 @@ class MidiFile {
     const char* getFilename();
     int getTrackCount();
     int getNumTracks();
-    int getNumEvents(int aTrack);
-    MFEvent& getEvent(int aTrack, int anIndex);
+    int getNumEvents(int aTrack) { return static_cast<int>(events[aTrack]->getSize()); }
+    MFEvent& getEvent(int aTrack, int anIndex) { return (*events[aTrack])[anIndex]; }
     int getTicksPerQuarterNote();
     void setTicksPerQuarterNote(int ticks);
     void setMillisecondDelta();
@@ -149,6 +159,10 @@ class MidiFile {
     // there, so that no declared length is trusted before its bytes exist.
     struct ReadCursor;  // defined by the reader
     int decode(const unsigned char* bytes, size_t size, const char* aName);
+    // Decodes the events of one track chunk straight into track aTrack;
+    // returns 0 when its ticks add up past the range of int.
+    int decodeTrack(ReadCursor& input, int aTrack, unsigned char& runningCommand,
+                    bool chunkEndIsBoundary, size_t declaredEnd);
     unsigned long extractVlvTime(ReadCursor& input);
     unsigned long unpackVLV(unsigned char a, unsigned char b, unsigned char c,
                             unsigned char d, unsigned char e);
@@ -167,9 +181,17 @@ class MidiFile {
     static int secondsearch(const void* A, const void* B);
     // construction helpers
     static SigCollection<MFEvent>* newTrack(int reserve);
-    // Appends a copy of the event to the track; a full track doubles its
-    // storage (at least by its growth amount), so filling a track of any
-    // length copies each event only a few times.
+    // A new last event of the track, as a default event would be if the
+    // slot was never used; a full track doubles its storage (at least by
+    // its growth amount), so filling a track of any length moves each event
+    // only a few times.  The caller fills in time, track and bytes.
+    static MFEvent& newEvent(SigCollection<MFEvent>& track) {
+        if (track.getSize() == track.getAllocSize()) {
+            track.grow(track.getGrowth() > track.getSize() ? track.getGrowth() : track.getSize());
+        }
+        return track.increase(1);
+    }
+    // Appends a copy of the event (time, track and bytes) to the track.
     static void appendToTrack(SigCollection<MFEvent>& track, const MFEvent& anEvent);
 };
 

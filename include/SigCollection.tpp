@@ -1,69 +1,83 @@
 // Template bodies of SigCollection; included by SigCollection.h.
 
 #include <cstdlib>
-#include <iostream>
+#include <new>
+#include <utility>
 
+#include "ArrayErrors.h"
+#include "ElementStorage.h"
 #include "FatalError.h"
 
 template <class T>
 SigCollection<T>::SigCollection()
-    : size(0), allocSize(0), array(nullptr), allowGrowthQ(0),
-      growthAmount(8), maxSize(0) {}
+    : size(0), allocSize(0), array(nullptr), allowGrowthQ(0), growthAmount(8), maxSize(0),
+      built(0) {}
 
 template <class T>
 SigCollection<T>::SigCollection(int arraySize)
-    : size(0), allocSize(0), array(nullptr), allowGrowthQ(0),
-      growthAmount(arraySize), maxSize(0) {
+    : size(0), allocSize(0), array(nullptr), allowGrowthQ(0), growthAmount(arraySize),
+      maxSize(0), built(0) {
     if (arraySize > 0) {
-        array = new T[arraySize]();
+        moveStorage(arraySize);
+        buildUpTo(arraySize);
         size = arraySize;
-        allocSize = arraySize;
     }
 }
 
 template <class T>
 SigCollection<T>::SigCollection(const SigCollection<T>& aCollection)
-    : size(0), allocSize(0), array(nullptr),
-      allowGrowthQ(aCollection.allowGrowthQ),
-      growthAmount(aCollection.growthAmount), maxSize(aCollection.maxSize) {
+    : size(0), allocSize(0), array(nullptr), allowGrowthQ(aCollection.allowGrowthQ),
+      growthAmount(aCollection.growthAmount), maxSize(aCollection.maxSize), built(0) {
     if (aCollection.size > 0) {
-        array = new T[aCollection.size]();
-        allocSize = aCollection.size;
-        for (long i = 0; i < aCollection.size; i++) {
-            array[i] = aCollection.array[i];
+        moveStorage(aCollection.size);
+        for (; built < aCollection.size; built++) {
+            new (array + built) T(aCollection.array[built]);
         }
         size = aCollection.size;
     }
 }
 
+// Storage is replaced only when it is too small; the replacement takes the
+// source's growth settings.  Then size and elements follow the source.
 template <class T>
 SigCollection<T>& SigCollection<T>::operator=(const SigCollection<T>& aCollection) {
     if (this == &aCollection) {
         return *this;
     }
     if (allocSize < aCollection.size) {
-        delete[] array;
-        array = new T[aCollection.size]();
-        allocSize = aCollection.size;
+        release();
+        moveStorage(aCollection.size);
         allowGrowthQ = aCollection.allowGrowthQ;
         growthAmount = aCollection.growthAmount;
         maxSize = aCollection.maxSize;
     }
-    size = aCollection.size;
-    for (long i = 0; i < size; i++) {
-        array[i] = aCollection.array[i];
+    for (long i = 0; i < aCollection.size; i++) {
+        if (i < built) {
+            array[i] = aCollection.array[i];
+        } else {
+            new (array + i) T(aCollection.array[i]);
+            built = i + 1;
+        }
     }
+    size = aCollection.size;
     return *this;
 }
 
 template <class T>
 SigCollection<T>::~SigCollection() {
-    if (allocSize != 0 && array != nullptr) {
-        delete[] array;
+    release();
+}
+
+template <class T>
+void SigCollection<T>::release() {
+    for (long i = 0; i < built; i++) {
+        array[i].~T();
     }
+    releaseElements(array);
     array = nullptr;
     allocSize = 0;
     size = 0;
+    built = 0;
 }
 
 template <class T>
@@ -74,9 +88,20 @@ void SigCollection<T>::allowGrowth(int status) {
 template <class T>
 void SigCollection<T>::append(const T& element) {
     if (size == allocSize) {
+        if (array <= &element && &element < array + built) {
+            const T copy(element);  // the element moves when storage grows
+            grow();
+            increase() = copy;
+            return;
+        }
         grow();
     }
-    array[size] = element;
+    if (size < built) {
+        array[size] = element;
+    } else {
+        new (array + size) T(element);
+        built = size + 1;
+    }
     size++;
 }
 
@@ -111,18 +136,25 @@ void SigCollection<T>::setGrowth(long growth) {
 }
 
 template <class T>
+void SigCollection<T>::buildUpTo(long anEnd) {
+    for (; built < anEnd; built++) {
+        new (array + built) T();
+    }
+}
+
+template <class T>
 void SigCollection<T>::setSize(long newSize) {
     if (allocSize < newSize) {
         grow(newSize - allocSize);
     }
+    buildUpTo(newSize);
     size = newSize;
 }
 
 template <class T>
 void SigCollection<T>::setAllocSize(long aSize) {
     if (aSize < size) {
-        std::cerr << "Error: cannot set allocated size smaller than actual size." << std::endl;
-        fatalExit();
+        arrayStorageBelowSize();
     }
     if (aSize <= allocSize) {
         shrinkTo(aSize);
@@ -132,15 +164,18 @@ void SigCollection<T>::setAllocSize(long aSize) {
 }
 
 template <class T>
-T& SigCollection<T>::last() {
-    return (*this)[static_cast<int>(size - 1)];
+T& SigCollection<T>::increase(long addcount) {
+    if (size + addcount > allocSize) {
+        grow(size + addcount - allocSize > growthAmount ? size + addcount - allocSize : 0);
+    }
+    buildUpTo(size + addcount);
+    size += addcount;
+    return array[size - 1];
 }
 
 template <class T>
-void SigCollection<T>::badIndex(int elementIndex, long aSize) {
-    std::cerr << "Error: accessing invalid array location " << elementIndex
-              << " Maximum is " << aSize - 1 << std::endl;
-    fatalExit();
+T& SigCollection<T>::last() {
+    return (*this)[static_cast<int>(size - 1)];
 }
 
 template <class T>
@@ -149,11 +184,12 @@ T& SigCollection<T>::operator[](int elementIndex) {
         if (size == allocSize) {
             grow(growthAmount);
         }
+        buildUpTo(size + 1);
         size++;
         return array[elementIndex];
     }
     if (elementIndex < 0 || elementIndex >= size) {
-        badIndex(elementIndex, size);
+        arrayIndexError(elementIndex, size);
     }
     return array[elementIndex];
 }
@@ -161,7 +197,7 @@ T& SigCollection<T>::operator[](int elementIndex) {
 template <class T>
 const T& SigCollection<T>::operator[](int elementIndex) const {
     if (elementIndex < 0 || elementIndex >= size) {
-        badIndex(elementIndex, size);
+        arrayIndexError(elementIndex, size);
     }
     return array[elementIndex];
 }
@@ -176,17 +212,10 @@ void SigCollection<T>::grow(long growamt) {
         // its own; growing it must still make room.
         growamt = 8;
     }
-    allocSize += growamt;
-    if (maxSize != 0 && allocSize > maxSize) {
-        std::cerr << "Error: Maximum size allowed for array exceeded." << std::endl;
-        fatalExit();
+    if (maxSize != 0 && allocSize + growamt > maxSize) {
+        arrayMaximumExceeded();
     }
-    T* temp = new T[allocSize]();
-    for (long i = 0; i < size && i < allocSize; i++) {
-        temp[i] = array[i];
-    }
-    delete[] array;
-    array = temp;
+    moveStorage(allocSize + growamt);
 }
 
 template <class T>
@@ -194,11 +223,21 @@ void SigCollection<T>::shrinkTo(long aSize) {
     if (aSize < size) {
         fatalExit();
     }
-    T* temp = aSize > 0 ? new T[aSize]() : nullptr;
-    for (long i = 0; i < size; i++) {
-        temp[i] = array[i];
+    moveStorage(aSize);
+}
+
+template <class T>
+void SigCollection<T>::moveStorage(long newAlloc) {
+    T* fresh = newAlloc > 0 ? static_cast<T*>(allocateElements(sizeof(T) * newAlloc)) : nullptr;
+    const long keep = size < newAlloc ? size : newAlloc;
+    for (long i = 0; i < keep; i++) {
+        new (fresh + i) T(std::move(array[i]));
     }
-    delete[] array;
-    array = temp;
-    allocSize = aSize;
+    for (long i = 0; i < built; i++) {
+        array[i].~T();
+    }
+    releaseElements(array);
+    array = fresh;
+    allocSize = newAlloc;
+    built = keep > 0 ? keep : 0;
 }

@@ -162,6 +162,9 @@ double notePass(const OrganProfile& organ, MidiFile& roll) {
             duration = end - pending[key];
             organ.translate(pending[key], duration, key);
             pending[key] = -1.0;
+            if (outofrangecount > 2) {
+                break;  // a roll of another organ: refused without going on
+            }
         }
     }
     return lastEnd;
@@ -182,7 +185,9 @@ double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& ou
 
 std::string writeArrangement() {
     outputfile.sortTracks();
-    outputfile.write(os_buffer);
+    if (!outputfile.write(os_buffer)) {
+        return std::string();
+    }
     return os_buffer.str();
 }
 
@@ -244,6 +249,10 @@ int runRoll(const OrganProfile& organ, int argc, char** argv) {
     }
 
     const std::string writtenFile = writeArrangement();
+    if (writtenFile.empty()) {
+        std::cerr << unwritableArrangement << std::endl;
+        return 1;
+    }
     out << playingTimeLine(lastEnd) << std::endl;
     const long length = fillPlaybackBuffer(writtenFile);
     if (length < 0) {

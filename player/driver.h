@@ -12,6 +12,12 @@
 #include "MidiFile.h"
 #include "organ.h"
 
+// The refusal of a roll whose arrangement cannot be written: a delta time
+// of it does not fit the four bytes of a MIDI file's variable-length
+// quantity.  Printed on standard error; the run ends with status 1.
+const char* const unwritableArrangement =
+    "Cannot write the arrangement: a pause between notes is longer than a MIDI file can hold";
+
 // Limits of an input or output tempo, beats per minute, both accepted.
 const double lowestTempo = 10.0;
 const double highestTempo = 200.0;
@@ -40,8 +46,10 @@ void chooseOutputTempo();
 
 // Pairs every hole's opening with its closing and hands each completed hole
 // to the organ's translator, in the order the holes close.  A closing with
-// no open hole at its key is passed over.  Returns the end, in seconds of
-// roll time, of the hole that completed last (0.0 without holes).
+// no open hole at its key is passed over.  Stops as soon as more than two
+// holes lay outside the organ's scale: the roll can no longer be valid.
+// Returns the end, in seconds of roll time, of the hole that completed last
+// (0.0 without holes).
 double notePass(const OrganProfile& organ, MidiFile& roll);
 
 // The translator's counters show a roll of this organ: at most two holes
@@ -54,7 +62,8 @@ bool rollIsValid();
 double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out);
 
 // Sorts the tracks of outputfile, writes it into os_buffer and returns a
-// copy of the bytes written.
+// copy of the bytes written; an empty string when the arrangement cannot be
+// written (see unwritableArrangement).
 std::string writeArrangement();
 
 // translateRoll() and writeArrangement() for a roll built or read by the

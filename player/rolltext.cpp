@@ -2,19 +2,24 @@
 
 #include "rolltext.h"
 
+#include <cstdint>
+
+#include "Vlq.h"
+
 void appendMetaPayload(const MFEvent& metaEvent, std::string& text) {
-    const Array<unsigned char>& bytes = metaEvent.data;
-    const long size = bytes.getSize();
-    // The length field starts at the third byte; all its bytes but the last
-    // have bit 7 set.
-    long index = 2;
-    while (index < size && (bytes[index] & 0x80) != 0) {
-        index++;
+    const long size = metaEvent.data.getSize();
+    if (size <= 2) {
+        return;
     }
-    index++;
-    for (; index < size; index++) {
-        text += static_cast<char>(bytes[index]);
+    // The length field starts at the third byte.
+    const unsigned char* bytes = metaEvent.data.getBase();
+    uint32_t length = 0;
+    const int lengthBytes = vlq::decode(bytes + 2, static_cast<size_t>(size - 2), length);
+    if (lengthBytes <= 0) {
+        return;  // no complete length field, so no payload
     }
+    text.append(reinterpret_cast<const char*>(bytes) + 2 + lengthBytes,
+                static_cast<size_t>(size - 2 - lengthBytes));
 }
 
 std::string printableText(const std::string& text) {

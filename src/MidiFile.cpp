@@ -5,14 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 //////////////////////////////
 // MFEvent
-
-MFEvent::MFEvent() : time(0), track(0) {
-    data.setSize(0);
-    data.allowGrowth(1);
-}
 
 MFEvent::MFEvent(int command) : time(0), track(0) {
     data.setSize(1);
@@ -56,6 +52,9 @@ MFEvent::MFEvent(const MFEvent& mfevent) : time(mfevent.time), track(mfevent.tra
     data = mfevent.data;
     data.allowGrowth(0);
 }
+
+MFEvent::MFEvent(MFEvent&& mfevent) noexcept
+    : time(mfevent.time), track(mfevent.track), data(std::move(mfevent.data)) {}
 
 MFEvent::~MFEvent() {
     time = -1;
@@ -173,8 +172,7 @@ double MFEvent::getTempoSPT(int tpq) {
 SigCollection<MFEvent>* MidiFile::newTrack(int reserve) {
     auto* track = new SigCollection<MFEvent>;
     if (reserve > 0) {
-        track->setSize(reserve);
-        track->setSize(0);
+        track->setAllocSize(reserve);  // storage only: events are made as they come
     }
     track->allowGrowth(1);
     return track;
@@ -182,9 +180,11 @@ SigCollection<MFEvent>* MidiFile::newTrack(int reserve) {
 
 void MidiFile::appendToTrack(SigCollection<MFEvent>& track, const MFEvent& anEvent) {
     if (track.getSize() == track.getAllocSize()) {
-        track.grow(std::max(track.getGrowth(), track.getSize()));
+        const MFEvent copy(anEvent);  // anEvent may move with the track's storage
+        newEvent(track) = copy;
+    } else {
+        newEvent(track) = anEvent;
     }
-    track.append(anEvent);
 }
 
 MidiFile::MidiFile()
@@ -252,14 +252,6 @@ int MidiFile::getNumTracks() {
     return getTrackCount();
 }
 
-int MidiFile::getNumEvents(int aTrack) {
-    return static_cast<int>(events[aTrack]->getSize());
-}
-
-MFEvent& MidiFile::getEvent(int aTrack, int anIndex) {
-    return (*events[aTrack])[anIndex];
-}
-
 int MidiFile::getTicksPerQuarterNote() {
     return ticksPerQuarterNote;
 }
@@ -304,9 +296,25 @@ void MidiFile::allocateEvents(int track, int aSize) {
 
 int MidiFile::addEvent(int aTrack, int aTime, Array<unsigned char>& midiData) {
     timemapvalid = 0;
-    MFEvent anEvent(aTime, aTrack, midiData);
-    appendToTrack(*events[aTrack], anEvent);
-    return static_cast<int>(events[aTrack]->getSize()) - 1;
+    SigCollection<MFEvent>& list = *events[aTrack];
+    auto append = [&](const Array<unsigned char>& bytes) {
+        MFEvent& added = newEvent(list);
+        added.time = aTime;
+        added.track = aTrack;
+        const long count = bytes.getSize();
+        added.data.setSize(count);
+        if (count > 0) {
+            std::memcpy(added.data.getBase(), bytes.getBase(), static_cast<size_t>(count));
+        }
+        return static_cast<int>(list.getSize()) - 1;
+    };
+    if (list.getSize() == list.getAllocSize()) {
+        // The bytes may belong to an event of this track, which moves when
+        // the track's storage grows.
+        const Array<unsigned char> copy(midiData);
+        return append(copy);
+    }
+    return append(midiData);
 }
 
 int MidiFile::addEvent(MFEvent& mfevent) {

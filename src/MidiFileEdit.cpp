@@ -1,13 +1,19 @@
 // MidiFile track editing: meta events and pitch bends, the event order and
 // the sorts that use it, joining, splitting, merging and deleting tracks.
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "MidiFile.h"
+#include "Vlq.h"
 
 namespace {
 
@@ -30,41 +36,127 @@ long storageAfterAppending(long reserved, long count) {
     return reserved + (beyond + TRACK_GROWTH - 1) / TRACK_GROWTH * TRACK_GROWTH;
 }
 
-// Stable bottom-up merge sort of the event indices in order.  Only ever
-// compares pairs with eventcompare, and takes the right-hand element first
-// only when eventcompare says the left one must come after it, so events
-// that compare equal keep their relative order.
-void mergeSortIndices(MFEvent* base, std::vector<int>& order) {
-    const size_t count = order.size();
-    std::vector<int> scratch(count);
+// Groups of at most this many events that share a tick are put in order
+// by insertion, larger ones by merging.
+const int INSERTION_MAX = 32;
+
+// Bits of a tick sorted in one pass of the radix sort.
+const int RADIX_BITS = 11;
+
+// Whether event a must come after event b: eventcompare, with the times,
+// which decide almost every pair, compared first.
+inline bool after(MFEvent& a, MFEvent& b) {
+    if (a.time != b.time) {
+        return a.time > b.time;
+    }
+    return eventcompare(&a, &b) > 0;
+}
+
+// Stable sort of the event indices order[0] to order[count - 1] by
+// eventcompare.  Only ever compares pairs, and moves an element before
+// another only when eventcompare says the other must come after it, so
+// that events that compare equal keep their relative order, and any
+// comparison result, consistent or not, gives some order of the same
+// events.
+void sortIndicesByComparing(MFEvent* base, int* order, size_t count, std::vector<int>& scratch) {
+    if (count <= static_cast<size_t>(INSERTION_MAX)) {
+        for (size_t i = 1; i < count; i++) {
+            const int moving = order[i];
+            size_t j = i;
+            while (j > 0 && after(base[order[j - 1]], base[moving])) {
+                order[j] = order[j - 1];
+                j--;
+            }
+            order[j] = moving;
+        }
+        return;
+    }
+    scratch.resize(std::max(scratch.size(), count));
+    int* from = order;
+    int* to = scratch.data();
     for (size_t width = 1; width < count; width *= 2) {
         for (size_t lo = 0; lo < count; lo += 2 * width) {
-            size_t mid = lo + width;
-            if (mid >= count) {
-                for (size_t k = lo; k < count; k++) {
-                    scratch[k] = order[k];
-                }
-                continue;
-            }
-            size_t hi = mid + width < count ? mid + width : count;
+            const size_t mid = std::min(lo + width, count);
+            const size_t hi = std::min(lo + 2 * width, count);
             size_t left = lo;
             size_t right = mid;
             size_t out = lo;
             while (left < mid && right < hi) {
-                if (eventcompare(&base[order[left]], &base[order[right]]) > 0) {
-                    scratch[out++] = order[right++];
+                if (after(base[from[left]], base[from[right]])) {
+                    to[out++] = from[right++];
                 } else {
-                    scratch[out++] = order[left++];
+                    to[out++] = from[left++];
                 }
             }
             while (left < mid) {
-                scratch[out++] = order[left++];
+                to[out++] = from[left++];
             }
             while (right < hi) {
-                scratch[out++] = order[right++];
+                to[out++] = from[right++];
             }
         }
+        std::swap(from, to);
+    }
+    if (from != order) {
+        std::copy(from, from + count, order);
+    }
+}
+
+// Stable sort of the indices 0 to count - 1 by the events' times: a radix
+// sort, linear in the number of events.
+void sortIndicesByTime(const MFEvent* base, std::vector<int>& order) {
+    const size_t count = order.size();
+    std::vector<uint32_t> keys(count);
+    uint32_t lowest = UINT32_MAX;
+    uint32_t highest = 0;
+    for (size_t i = 0; i < count; i++) {
+        // Signed ticks in unsigned order.
+        keys[i] = static_cast<uint32_t>(base[i].time) ^ 0x80000000u;
+        lowest = std::min(lowest, keys[i]);
+        highest = std::max(highest, keys[i]);
+    }
+    int bits = 0;
+    while (bits < 32 && ((highest - lowest) >> bits) != 0) {
+        bits++;
+    }
+    std::vector<int> scratch(count);
+    std::vector<size_t> starts((size_t{1} << RADIX_BITS) + 1);
+    const uint32_t mask = (1u << RADIX_BITS) - 1;
+    for (int shift = 0; shift < bits; shift += RADIX_BITS) {
+        std::fill(starts.begin(), starts.end(), 0);
+        for (size_t i = 0; i < count; i++) {
+            starts[(((keys[order[i]] - lowest) >> shift) & mask) + 1]++;
+        }
+        for (size_t d = 1; d < starts.size(); d++) {
+            starts[d] += starts[d - 1];
+        }
+        for (size_t i = 0; i < count; i++) {
+            scratch[starts[((keys[order[i]] - lowest) >> shift) & mask]++] = order[i];
+        }
         order.swap(scratch);
+    }
+}
+
+// Moves every event to its place: position k receives the event that was
+// at order[k].  Each event moves once, with its bytes; order is used up.
+void moveIntoOrder(MFEvent* base, std::vector<int>& order) {
+    const int count = static_cast<int>(order.size());
+    for (int k = 0; k < count; k++) {
+        if (order[k] == k) {
+            continue;
+        }
+        MFEvent held(std::move(base[k]));
+        int j = k;
+        while (order[j] != k) {
+            const int from = order[j];
+            base[j].~MFEvent();
+            new (&base[j]) MFEvent(std::move(base[from]));
+            order[j] = j;
+            j = from;
+        }
+        base[j].~MFEvent();
+        new (&base[j]) MFEvent(std::move(held));
+        order[j] = j;
     }
 }
 
@@ -207,41 +299,46 @@ int MidiFile::addPitchBend(int aTrack, int aTime, int aChannel, double amount) {
 //////////////////////////////
 //
 // MidiFile::sortTrack -- puts the events of one track into eventcompare
-//     order.  The sort is stable.
+//     order.  The sort is stable and linear in the number of events: a
+//     track already in order costs one pass, any other a radix sort by tick
+//     and then a sort of each group of events that share a tick.
 //
 
 void MidiFile::sortTrack(SigCollection<MFEvent>& trackData) {
-    int count = static_cast<int>(trackData.getSize());
-    if (count < 2) {
-        return;
-    }
+    const int count = static_cast<int>(trackData.getSize());
     MFEvent* base = trackData.getBase();
-
-    std::vector<int> order(count);
-    for (int i = 0; i < count; i++) {
-        order[i] = i;
+    int firstOutOfOrder = 1;
+    while (firstOutOfOrder < count && !after(base[firstOutOfOrder - 1], base[firstOutOfOrder])) {
+        firstOutOfOrder++;
     }
-    mergeSortIndices(base, order);
+    if (firstOutOfOrder >= count) {
+        return;  // in order already: one pass
+    }
 
-    bool moved = false;
+    std::vector<int> order(static_cast<size_t>(count));
     for (int i = 0; i < count; i++) {
-        if (order[i] != i) {
-            moved = true;
-            break;
+        order[static_cast<size_t>(i)] = i;
+    }
+    std::vector<int> scratch;
+    if (count <= INSERTION_MAX) {
+        sortIndicesByComparing(base, order.data(), order.size(), scratch);
+    } else {
+        // By time first; then each group of events at one tick by the rest
+        // of eventcompare.
+        sortIndicesByTime(base, order);
+        for (int first = 0; first < count;) {
+            int end = first + 1;
+            while (end < count && base[order[end]].time == base[order[first]].time) {
+                end++;
+            }
+            if (end - first > 1) {
+                sortIndicesByComparing(base, order.data() + first,
+                                       static_cast<size_t>(end - first), scratch);
+            }
+            first = end;
         }
     }
-    if (!moved) {
-        return;
-    }
-
-    std::vector<MFEvent> sorted;
-    sorted.reserve(count);
-    for (int i = 0; i < count; i++) {
-        sorted.push_back(base[order[i]]);
-    }
-    for (int i = 0; i < count; i++) {
-        base[i] = sorted[i];
-    }
+    moveIntoOrder(base, order);
 }
 
 void MidiFile::sortTracks() {
@@ -446,26 +543,10 @@ void MidiFile::deleteTrack(int aTrack) {
 //
 
 int MidiFile::makeVLV(unsigned char* buffer, int number) {
-    unsigned long value = static_cast<unsigned int>(number);
-    if (value > 0x0FFFFFFFUL) {
+    const int length = vlq::encode(static_cast<uint32_t>(number), buffer);
+    if (length == 0) {
         std::cout << "Error: number too large to handle" << std::endl;
         fatalExit();
     }
-
-    unsigned char groups[4];
-    groups[0] = static_cast<unsigned char>((value >> 21) & 0x7F);
-    groups[1] = static_cast<unsigned char>((value >> 14) & 0x7F);
-    groups[2] = static_cast<unsigned char>((value >> 7) & 0x7F);
-    groups[3] = static_cast<unsigned char>(value & 0x7F);
-
-    int start = 0;
-    while (start < 3 && groups[start] == 0) {
-        start++;
-    }
-    int length = 0;
-    for (int i = start; i < 3; i++) {
-        buffer[length++] = groups[i] | 0x80;
-    }
-    buffer[length++] = groups[3];
     return length;
 }

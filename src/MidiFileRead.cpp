@@ -6,13 +6,18 @@
 // is reserved for no more events than the file has bytes.
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <utility>
 #include <vector>
 
+#include "ElementStorage.h"
 #include "MidiFile.h"
+#include "Vlq.h"
 
 // The bytes of the file being read and the position in them.  Reads stop
 // at `limit` (the end of the file, or the end of the track chunk being
@@ -51,25 +56,6 @@ struct MidiFile::ReadCursor {
         return true;
     }
 
-    // The bytes of a variable-length quantity, at most five: stops after
-    // a byte with bit 7 clear, after the fifth byte, or when the bytes run
-    // out.  Unread places of `buffer` stay 0.  Returns the number read.
-    int getVlqBytes(unsigned char buffer[5]) {
-        std::memset(buffer, 0, 5);
-        int count = 0;
-        while (count < 5) {
-            unsigned char byte;
-            if (!get(byte)) {
-                break;
-            }
-            buffer[count++] = byte;
-            if ((byte & 0x80) == 0) {
-                break;
-            }
-        }
-        return count;
-    }
-
     // Whether a track chunk may start at `at`: the letters MTrk stand
     // there, or the file ends there.
     bool chunkBoundaryAt(size_t at) const {
@@ -82,35 +68,73 @@ struct MidiFile::ReadCursor {
 
 namespace {
 
-// Appends to `content` up to `count` more bytes of an open stream, or all
-// that are left when count is negative.
-void readBytes(FileIO& input, std::vector<unsigned char>& content, long count) {
-    char buffer[65536];
-    while (count != 0) {
-        std::streamsize want = sizeof(buffer);
-        if (count > 0 && count < want) {
-            want = static_cast<std::streamsize>(count);
-        }
-        input.read(buffer, want);
-        const std::streamsize got = input.gcount();
-        if (got <= 0) {
-            break;
-        }
-        content.insert(content.end(), buffer, buffer + got);
-        if (count > 0) {
-            count -= static_cast<long>(got);
-        }
-    }
+[[noreturn]] void vlqTooLong() {
+    std::cout << "Error: VLV value was too long" << std::endl;
+    fatalExit();
 }
 
-// The content of an open stream.  The rest is read only after the first
-// four bytes have turned out to be "MThd", so that a device without end
-// (such as /dev/zero) is refused like any other file that is not MIDI.
-std::vector<unsigned char> readFileBytes(FileIO& input) {
-    std::vector<unsigned char> content;
-    readBytes(input, content, 4);
-    if (content.size() == 4 && std::memcmp(content.data(), "MThd", 4) == 0) {
-        readBytes(input, content, -1);
+// The bytes of a whole file, in element storage (huge pages for a big one).
+struct FileBytes {
+    struct Release {
+        void operator()(unsigned char* block) const { releaseElements(block); }
+    };
+    using Block = std::unique_ptr<unsigned char[], Release>;
+
+    Block data;
+    size_t size = 0;
+    size_t capacity = 0;
+
+    static Block allocate(size_t bytes) {
+        return Block(static_cast<unsigned char*>(allocateElements(bytes)));
+    }
+    // Storage for at least `wanted` bytes, keeping those held.
+    void reserve(size_t wanted) {
+        if (wanted > capacity) {
+            Block larger = allocate(wanted);
+            if (size > 0) {
+                std::memcpy(larger.get(), data.get(), size);
+            }
+            data = std::move(larger);
+            capacity = wanted;
+        }
+    }
+    void append(const char* more, size_t count) {
+        if (count == 0) {
+            return;
+        }
+        reserve(std::max(size + count, 2 * capacity));
+        std::memcpy(data.get() + size, more, count);
+        size += count;
+    }
+};
+
+// The content of an open file.  The rest is read only after the first four
+// bytes have turned out to be "MThd", so that a device without end (such as
+// /dev/zero) is refused like any other file that is not MIDI.  A regular
+// file is read in one piece into storage of its size; anything else is read
+// as it comes.
+FileBytes readFileBytes(FileIO& input) {
+    FileBytes content;
+    char head[4];
+    input.read(head, 4);
+    content.append(head, static_cast<size_t>(input.gcount()));
+    if (content.size < 4 || std::memcmp(content.data.get(), "MThd", 4) != 0) {
+        return content;
+    }
+    input.seekg(0, std::ios::end);
+    const std::streamoff end = input.tellg();
+    input.seekg(4, std::ios::beg);
+    if (input && end > 4) {
+        content.reserve(static_cast<size_t>(end));
+        input.read(reinterpret_cast<char*>(content.data.get()) + 4,
+                   static_cast<std::streamsize>(end - 4));
+        content.size += static_cast<size_t>(input.gcount());
+    } else {
+        input.clear();
+    }
+    char buffer[65536];
+    while (input.read(buffer, sizeof buffer) || input.gcount() > 0) {
+        content.append(buffer, static_cast<size_t>(input.gcount()));
     }
     return content;
 }
@@ -128,9 +152,9 @@ int MidiFile::read(const char* aFile) {
     if (!inputfile.is_open()) {
         return 0;
     }
-    const std::vector<unsigned char> content = readFileBytes(inputfile);
+    const FileBytes content = readFileBytes(inputfile);
     inputfile.close();
-    return decode(content.data(), content.size(), aFile);
+    return decode(content.data.get(), content.size, aFile);
 }
 
 int MidiFile::read(const unsigned char* someBytes, long aSize, const char* aName) {
@@ -244,7 +268,6 @@ int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile)
 
     // Running status is kept over the whole file, across track chunks.
     unsigned char runningCommand = 0;
-    MFEvent event;
 
     static const char trackId[] = "MTrk";
     for (uint32_t i = 0; i < tracks; i++) {
@@ -297,32 +320,13 @@ int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile)
             }
         }
 
-        long long tick = 0;
-        while (input.pos < input.limit) {
-            const unsigned char runningBefore = runningCommand;
-            input.ranOut = false;
-            unsigned long delta = extractVlvTime(input);
-            int complete = !input.ranOut && extractMidiData(input, event.data, runningCommand);
-            if (!complete) {
-                // An event cut short ends the track and is dropped.
-                runningCommand = runningBefore;
-                input.pos = input.limit;
-                break;
-            }
-            tick += delta;
-            event.time = static_cast<int>(tick);
-            event.track = trackIndex;
-            appendToTrack(*events[trackIndex], event);
-
-            if (event.data[0] == 0xff && event.data.getSize() >= 2 && event.data[1] == 0x2f) {
-                // Bytes left between the end-of-track and the declared end
-                // of the chunk are padding when the next chunk starts there.
-                if (!input.chunkBoundaryAt(input.pos) && chunkEndIsBoundary &&
-                    declaredEnd > input.pos) {
-                    input.pos = static_cast<size_t>(declaredEnd);
-                }
-                break;
-            }
+        if (!decodeTrack(input, trackIndex, runningCommand, chunkEndIsBoundary,
+                         static_cast<size_t>(declaredEnd))) {
+            // Ticks beyond the range of int: no time of such a track can be
+            // told, so the file is not taken at all.
+            std::cout << "File: " << aFile << " is not a MIDI file" << std::endl;
+            erase();
+            return 0;
         }
     }
 
@@ -330,131 +334,154 @@ int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile)
     return 1;
 }
 
-unsigned long MidiFile::extractVlvTime(ReadCursor& input) {
-    unsigned char bytes[5];
-    input.getVlqBytes(bytes);
-    return unpackVLV(bytes[0], bytes[1], bytes[2], bytes[3], bytes[4]);
+// Inline: the reader calls it for every event.
+inline unsigned long MidiFile::extractVlvTime(ReadCursor& input) {
+    uint32_t value = 0;
+    const int count = vlq::decode(input.bytes + input.pos, input.remaining(), value);
+    if (count == vlq::tooLong) {
+        vlqTooLong();
+    }
+    if (count == vlq::ranOut) {
+        input.ranOut = true;
+        input.pos = input.limit;
+        return 0;
+    }
+    input.pos += static_cast<size_t>(count);
+    return value;
 }
 
 unsigned long MidiFile::unpackVLV(unsigned char a, unsigned char b, unsigned char c,
                                   unsigned char d, unsigned char e) {
     if (e & 0x80) {
-        std::cout << "Error: VLV value was too long" << std::endl;
-        fatalExit();
+        vlqTooLong();
     }
-    const unsigned char bytes[5] = {a, b, c, d, e};
-    int count = 5;
-    for (int i = 0; i < 4; i++) {
-        if ((bytes[i] & 0x80) == 0) {
-            count = i + 1;
-            break;
-        }
-    }
+    const unsigned char bytes[vlq::longestRead] = {a, b, c, d, e};
     uint32_t value = 0;
-    for (int i = 0; i < count; i++) {
-        value = (value << 7) | (bytes[i] & 0x7f);
-    }
+    vlq::decode(bytes, sizeof bytes, value);
     return value;
 }
 
-int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
-                              unsigned char& runningCommand) {
-    array.setSize(0);
-    array.allowGrowth(1);
+namespace {
 
+// Bytes of a channel message with this status, the status byte included.
+int channelMessageLength(unsigned char status) {
+    const int nibble = status & 0xf0;
+    return nibble == 0xC0 || nibble == 0xD0 ? 2 : 3;
+}
+
+}  // namespace
+
+// Inline: the reader calls it for every event.
+inline int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& array,
+                                     unsigned char& runningCommand) {
+    array.allowGrowth(1);
+    const size_t start = input.pos;
     unsigned char byte = 0;
     if (!input.get(byte)) {
+        array.setSize(0);
         return 0;
     }
 
-    if ((byte & 0x80) == 0) {
+    if (byte < 0x80) {
         // A data byte: the message repeats the last channel status.
         if (runningCommand == 0) {
             std::cout << "Error: running command with no previous command" << std::endl;
             fatalExit();
         }
-        array.append(runningCommand);
-        array.append(byte);
-        switch (runningCommand & 0xf0) {
-            case 0x80:
-            case 0x90:
-            case 0xA0:
-            case 0xB0:
-            case 0xE0:
-                if (!input.get(byte)) {
-                    return 0;
-                }
-                array.append(byte);
-                return 1;
-            default:
-                return 1;
-        }
-    }
-
-    const unsigned char command = byte;
-    array.append(command);
-    switch (command & 0xf0) {
-        case 0x80:
-        case 0x90:
-        case 0xA0:
-        case 0xB0:
-        case 0xE0:
-            runningCommand = command;
-            for (int i = 0; i < 2; i++) {
-                if (!input.get(byte)) {
-                    return 0;
-                }
-                array.append(byte);
-            }
-            return 1;
-        case 0xC0:
-        case 0xD0:
-            runningCommand = command;
-            if (!input.get(byte)) {
-                return 0;
-            }
-            array.append(byte);
-            return 1;
-        case 0xF0:
-            break;
-        default:
-            std::cout << "Error reading midifile" << std::endl;
-            std::cout << "Command byte was " << static_cast<int>(command) << std::endl;
-            fatalExit();
-    }
-
-    // System messages leave the running status alone.
-    if (command != 0xff && command != 0xf0 && command != 0xf7) {
-        return 1;
-    }
-    if (command == 0xff) {
-        if (!input.get(byte)) {
+        const int length = channelMessageLength(runningCommand);
+        if (static_cast<size_t>(length - 2) > input.remaining()) {
+            input.pos = input.limit;
             return 0;
         }
-        array.append(byte);  // meta type
+        array.setSize(length);
+        unsigned char* out = array.getBase();
+        out[0] = runningCommand;
+        out[1] = byte;
+        if (length == 3) {
+            out[2] = input.bytes[input.pos++];
+        }
+        return 1;
     }
 
-    // Meta and system exclusive events: a length, then that many bytes.
-    unsigned char lengthBytes[5];
-    const int lengthCount = input.getVlqBytes(lengthBytes);
-    for (int i = 0; i < lengthCount; i++) {
-        array.append(lengthBytes[i]);
+    if (byte < 0xf0) {
+        const int length = channelMessageLength(byte);
+        runningCommand = byte;
+        if (static_cast<size_t>(length - 1) > input.remaining()) {
+            input.pos = input.limit;
+            return 0;
+        }
+        array.setSize(length);
+        unsigned char* out = array.getBase();
+        out[0] = byte;
+        out[1] = input.bytes[input.pos++];
+        if (length == 3) {
+            out[2] = input.bytes[input.pos++];
+        }
+        return 1;
     }
-    if (lengthCount == 0 || (lengthCount < 5 && (lengthBytes[lengthCount - 1] & 0x80))) {
+
+    // System messages leave the running status alone.  Meta events (FF,
+    // type, length, payload) and system exclusive messages (F0 or F7,
+    // length, payload) are stored whole; any other is its status byte.
+    if (byte != 0xff && byte != 0xf0 && byte != 0xf7) {
+        array.setSize(1);
+        array.getBase()[0] = byte;
+        return 1;
+    }
+    if (byte == 0xff && !input.get(byte)) {
         return 0;
     }
-    const unsigned long length = unpackVLV(lengthBytes[0], lengthBytes[1], lengthBytes[2],
-                                           lengthBytes[3], lengthBytes[4]);
-    if (length > input.remaining()) {
+    uint32_t length = 0;
+    const int lengthCount = vlq::decode(input.bytes + input.pos, input.remaining(), length);
+    if (lengthCount == vlq::tooLong) {
+        vlqTooLong();
+    }
+    if (lengthCount == vlq::ranOut ||
+        length > input.remaining() - static_cast<size_t>(lengthCount)) {
         input.pos = input.limit;
         input.ranOut = true;
         return 0;
     }
-    const long start = array.getSize();
-    array.setSize(start + static_cast<long>(length));
-    if (length > 0) {
-        std::memcpy(array.getBase() + start, input.bytes + input.pos, length);
+    const size_t total = input.pos - start + static_cast<size_t>(lengthCount) + length;
+    array.setSize(static_cast<long>(total));
+    std::memcpy(array.getBase(), input.bytes + start, total);
+    input.pos = start + total;
+    return 1;
+}
+
+int MidiFile::decodeTrack(ReadCursor& input, int aTrack, unsigned char& runningCommand,
+                          bool chunkEndIsBoundary, size_t declaredEnd) {
+    SigCollection<MFEvent>& list = *events[aTrack];
+    long long tick = 0;
+    while (input.pos < input.limit) {
+        const unsigned char runningBefore = runningCommand;
+        input.ranOut = false;
+        const unsigned long delta = extractVlvTime(input);
+        MFEvent& event = newEvent(list);
+        if (input.ranOut || !extractMidiData(input, event.data, runningCommand)) {
+            // An event cut short ends the track and is dropped.
+            list.setSize(list.getSize() - 1);
+            runningCommand = runningBefore;
+            input.pos = input.limit;
+            break;
+        }
+        tick += delta;
+        if (tick > INT_MAX) {
+            return 0;
+        }
+        event.time = static_cast<int>(tick);
+        event.track = aTrack;
+
+        const unsigned char* bytes = event.data.getBase();
+        if (bytes[0] == 0xff && event.data.getSize() >= 2 && bytes[1] == 0x2f) {
+            // Bytes left between the end-of-track and the declared end of
+            // the chunk are padding when the next chunk starts there.
+            if (!input.chunkBoundaryAt(input.pos) && chunkEndIsBoundary &&
+                declaredEnd > input.pos) {
+                input.pos = declaredEnd;
+            }
+            break;
+        }
     }
-    input.pos += length;
     return 1;
 }

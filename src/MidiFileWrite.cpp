@@ -3,16 +3,15 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
+#include <vector>
 
 #include "MidiFile.h"
+#include "Vlq.h"
 
 namespace {
-
-// Track data is collected in one array of this many bytes, grown by the
-// same amount when a track needs more.
-const int TRACK_BUFFER_SIZE = 1000000;
 
 void writeByte(std::ostream& out, int value) {
     out.put(static_cast<char>(value & 0xFF));
@@ -45,6 +44,56 @@ bool isEndOfTrack(const MFEvent& event) {
     return bytes[0] == 0xFF && bytes[1] == 0x2F && bytes[2] == 0x00;
 }
 
+// The delta times of a track, whether the file keeps delta or absolute
+// times: in absolute time each is the difference to the event before,
+// modulo 2^32, as deltaTime() would make it.
+class Deltas {
+  public:
+    Deltas(const SigCollection<MFEvent>& aTrack, int aTimeState)
+        : events(aTrack.getBase()), absolute(aTimeState == 1) {}
+    uint32_t at(long index) const {
+        const uint32_t time = static_cast<uint32_t>(events[index].time);
+        if (!absolute || index == 0) {
+            return time;
+        }
+        return time - static_cast<uint32_t>(events[index - 1].time);
+    }
+
+  private:
+    const MFEvent* events;
+    bool absolute;
+};
+
+// Track bytes on their way to the stream, in pieces of a fixed size.
+class TrackWriter {
+  public:
+    explicit TrackWriter(std::ostream& anOutput) : output(anOutput) {}
+    ~TrackWriter() { flush(); }
+    void put(const unsigned char* bytes, size_t count) {
+        if (used + count > sizeof buffer) {
+            flush();
+            if (count > sizeof buffer) {
+                output.write(reinterpret_cast<const char*>(bytes),
+                             static_cast<std::streamsize>(count));
+                return;
+            }
+        }
+        std::memcpy(buffer + used, bytes, count);
+        used += count;
+    }
+    void flush() {
+        output.write(reinterpret_cast<const char*>(buffer), static_cast<std::streamsize>(used));
+        used = 0;
+    }
+
+  private:
+    std::ostream& output;
+    unsigned char buffer[65536];
+    size_t used = 0;
+};
+
+const unsigned char endOfTrackBytes[4] = {0x00, 0xFF, 0x2F, 0x00};
+
 }  // namespace
 
 //////////////////////////////
@@ -52,16 +101,37 @@ bool isEndOfTrack(const MFEvent& event) {
 // MidiFile::write -- writes the file to the stream: type 0 for a single
 //     track, else type 1; every message with its status byte; an
 //     end-of-track event added to every track that does not end with one.
-//     Returns 1, or 0 when the stream has failed.
+//     Returns 1; 0 when the stream has failed, and 0 without writing
+//     anything when a delta time does not fit the four bytes of a
+//     variable-length quantity (a pause too long for a MIDI file, or a
+//     negative delta of an unsorted track).
 //
 
 int MidiFile::write(std::ostream& outputfile) {
-    int oldTimeState = getTimeState();
-    if (oldTimeState == 1) {
-        deltaTime();
-    }
+    const int tracks = getTrackCount();
 
-    int tracks = getTrackCount();
+    // Each track's byte count, which its chunk header gives before its
+    // events; and no delta too large for the file.
+    std::vector<unsigned long> trackBytes(static_cast<size_t>(tracks));
+    for (int i = 0; i < tracks; i++) {
+        const SigCollection<MFEvent>& track = *events[i];
+        const MFEvent* list = track.getBase();
+        const Deltas deltas(track, theTimeState);
+        const long count = track.getSize();
+        unsigned long length = 0;
+        for (long j = 0; j < count; j++) {
+            const int deltaLength = vlq::encodedLength(deltas.at(j));
+            if (deltaLength == 0) {
+                return 0;
+            }
+            length += static_cast<unsigned long>(deltaLength) +
+                      static_cast<unsigned long>(list[j].data.getSize());
+        }
+        if (count == 0 || !isEndOfTrack(list[count - 1])) {
+            length += sizeof endOfTrackBytes;
+        }
+        trackBytes[static_cast<size_t>(i)] = length;
+    }
 
     writeTag(outputfile, "MThd");
     writeBigEndian32(outputfile, 6);
@@ -69,38 +139,25 @@ int MidiFile::write(std::ostream& outputfile) {
     writeBigEndian16(outputfile, static_cast<unsigned long>(tracks));
     writeBigEndian16(outputfile, static_cast<unsigned int>(ticksPerQuarterNote));
 
-    Array<unsigned char> trackdata(TRACK_BUFFER_SIZE);
-    trackdata.setGrowth(TRACK_BUFFER_SIZE);
-
     for (int i = 0; i < tracks; i++) {
-        trackdata.setSize(0);
-        SigCollection<MFEvent>& track = *events[i];
-        int count = static_cast<int>(track.getSize());
-        for (int j = 0; j < count; j++) {
-            MFEvent& event = track[j];
-            writeVLValue(event.time, trackdata);
-            int size = static_cast<int>(event.data.getSize());
-            const unsigned char* bytes = event.data.getBase();
-            for (int k = 0; k < size; k++) {
-                trackdata.append(bytes[k]);
-            }
-        }
-
-        if (count == 0 || !isEndOfTrack(track[count - 1])) {
-            static const unsigned char endOfTrack[4] = {0x00, 0xFF, 0x2F, 0x00};
-            for (unsigned char byte : endOfTrack) {
-                trackdata.append(byte);
-            }
-        }
-
+        const SigCollection<MFEvent>& track = *events[i];
+        const MFEvent* list = track.getBase();
+        const Deltas deltas(track, theTimeState);
+        const long count = track.getSize();
         writeTag(outputfile, "MTrk");
-        writeBigEndian32(outputfile, static_cast<unsigned long>(trackdata.getSize()));
-        outputfile.write(reinterpret_cast<const char*>(trackdata.getBase()),
-                         static_cast<std::streamsize>(trackdata.getSize()));
-    }
-
-    if (oldTimeState == 1) {
-        absoluteTime();
+        writeBigEndian32(outputfile, trackBytes[static_cast<size_t>(i)]);
+        TrackWriter out(outputfile);
+        for (long j = 0; j < count; j++) {
+            unsigned char delta[vlq::longestWritten];
+            out.put(delta, static_cast<size_t>(vlq::encode(deltas.at(j), delta)));
+            const Array<unsigned char>& data = list[j].data;
+            if (data.getSize() > 0) {
+                out.put(data.getBase(), static_cast<size_t>(data.getSize()));
+            }
+        }
+        if (count == 0 || !isEndOfTrack(list[count - 1])) {
+            out.put(endOfTrackBytes, sizeof endOfTrackBytes);
+        }
     }
 
     return outputfile.fail() ? 0 : 1;
@@ -130,25 +187,15 @@ int MidiFile::write(const char* aFile) {
 //////////////////////////////
 //
 // MidiFile::writeVLValue -- appends aValue, taken as an unsigned 32-bit
-//     number, as a variable-length quantity of one to five bytes.
+//     number, as a variable-length quantity of one to four bytes; nothing
+//     for a value above the largest quantity a file can hold, which write()
+//     refuses before it writes anything.
 //
 
 void MidiFile::writeVLValue(long aValue, Array<unsigned char>& outdata) {
-    uint32_t value = static_cast<uint32_t>(aValue);
-    unsigned char groups[5];
-    groups[0] = static_cast<unsigned char>((value >> 28) & 0x0F);
-    groups[1] = static_cast<unsigned char>((value >> 21) & 0x7F);
-    groups[2] = static_cast<unsigned char>((value >> 14) & 0x7F);
-    groups[3] = static_cast<unsigned char>((value >> 7) & 0x7F);
-    groups[4] = static_cast<unsigned char>(value & 0x7F);
-
-    int start = 0;
-    while (start < 4 && groups[start] == 0) {
-        start++;
+    unsigned char bytes[vlq::longestWritten];
+    const int count = vlq::encode(static_cast<uint32_t>(aValue), bytes);
+    for (int i = 0; i < count; i++) {
+        outdata.append(bytes[i]);
     }
-    for (int i = start; i < 4; i++) {
-        unsigned char byte = groups[i] | 0x80;
-        outdata.append(byte);
-    }
-    outdata.append(groups[4]);
 }

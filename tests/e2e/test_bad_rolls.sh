@@ -73,4 +73,23 @@ run_program "$KOLVO165" r150.mid
 expect_status 1
 expect_stdout "${BANNER165[@]}" "Title: E2E 150" "Input tempo: 120" "Invalid w165 e-roll"
 
+# A pause of more than 2^28 ticks between two holes does not fit a MIDI
+# file's delta time: refused before the playing time, nothing played.
+roll165 "$RUN_DIR/pause.mid" "$(note_off $((0x0FFFFFFF)) 50)" "$(note_off 2 50)" "$(hole 80 96)"
+run_program "$KOLVO165" pause.mid
+expect_status 1
+expect_stdout "${BANNER165[@]}" "Copyright: (c) 2026 kolvo tests" "Title: E2E 165" \
+    "A short roll" "Input tempo: 120"
+expect_stderr_line "Cannot write the arrangement: a pause between notes is longer than a MIDI file can hold"
+
+# Ticks that add up past 2^31 - 1: the file is unreadable, the roll empty.
+long_gaps=""
+for i in 1 2 3 4 5 6 7 8 9; do
+    long_gaps+="$(note_off $((0x0FFFFFFF)) 50) "
+done
+roll150 "$RUN_DIR/wrapped.mid" "$long_gaps"
+run_program "$KOLVO150" wrapped.mid
+expect_status 1
+expect_stdout "${BANNER150[@]}" "File: wrapped.mid is not a MIDI file" "Invalid w150 e-roll"
+
 e2e_finish

@@ -234,7 +234,10 @@ struct Tagged {
     std::string bytes;  // the tag is in the last byte
 };
 
-std::vector<Tagged> randomEvents(std::mt19937& rng, int count, bool withOthers) {
+// Ticks are ten values apart by `spacing` from `offset`: many events share a
+// tick, and wide spacings and negative offsets reach every digit of a tick.
+std::vector<Tagged> randomEvents(std::mt19937& rng, int count, bool withOthers, int spacing = 1,
+                                 int offset = 0) {
     std::vector<std::string> kinds = {"E0 00", "80 3C", "90 3C", "90 3D",
                                       "FF 01 01", "FF 51 03 07 A1", "FF 2F 01"};
     if (withOthers) {
@@ -248,7 +251,7 @@ std::vector<Tagged> randomEvents(std::mt19937& rng, int count, bool withOthers) 
     for (int i = 0; i < count; i++) {
         std::string bytes = hexBytes(kinds[kind(rng)]);
         bytes += static_cast<char>(i % 128);
-        out.push_back({tick(rng), bytes});
+        out.push_back({offset + tick(rng) * spacing, bytes});
     }
     return out;
 }
@@ -264,8 +267,10 @@ void fill(MidiFile& midifile, const std::vector<Tagged>& list) {
 
 TEST(SortTracks, RandomTracksMatchStableOrder) {
     std::mt19937 rng(20240611);
+    const int spacings[] = {1, 4099, 1 << 27};
     for (int round = 0; round < 20; round++) {
-        std::vector<Tagged> list = randomEvents(rng, 300, false);
+        std::vector<Tagged> list =
+            randomEvents(rng, 300, false, spacings[round % 3], round % 2 ? -(1 << 30) : 0);
         MidiFile midifile;
         midifile.absoluteTime();
         fill(midifile, list);

@@ -118,8 +118,6 @@ TEST(WriteTrack, DeltaTimesAtEncodingBoundaries) {
         {0x1FFFFF, "FF FF 7F"},
         {0x200000, "81 80 80 00"},
         {0x0FFFFFFF, "FF FF FF 7F"},
-        {0x10000000, "81 80 80 80 00"},
-        {-1, "8F FF FF FF 7F"},
     };
     for (const Case& c : cases) {
         MidiFile midifile;
@@ -127,6 +125,29 @@ TEST(WriteTrack, DeltaTimesAtEncodingBoundaries) {
         std::string expected = hexBytes(c.encoded) + hexBytes("FF 2F 00");
         EXPECT_EQ(toHex(tracksOf(midifile).substr(8)), toHex(expected)) << c.delta;
     }
+}
+
+// A delta beyond four bytes, or a negative one of an unsorted track, has no
+// place in a file: write() refuses the file and writes nothing of it.
+TEST(WriteTrack, DeltaBeyondFourBytesIsRefusedAndNothingWritten) {
+    const int deltas[][2] = {{0, 0x10000000}, {0, -1}, {0x10000000, 0}};
+    for (const auto& pair : deltas) {
+        MidiFile midifile;
+        midifile.addTrack();
+        add(midifile, 0, 5, "90 3C 40");
+        add(midifile, 1, pair[0], "90 3C 40");
+        add(midifile, 1, pair[1], "80 3C 40");
+        std::ostringstream out;
+        EXPECT_EQ(midifile.write(out), 0) << pair[0] << " " << pair[1];
+        EXPECT_EQ(out.str().size(), 0u);
+    }
+    MidiFile unsorted;
+    unsorted.absoluteTime();
+    add(unsorted, 0, 10, "90 3C 40");
+    add(unsorted, 0, 9, "80 3C 40");
+    std::ostringstream out;
+    EXPECT_EQ(unsorted.write(out), 0);
+    EXPECT_EQ(unsorted.getEvent(0, 1).time, 9);  // the times stay as they were
 }
 
 TEST(WriteTrack, EventsWithStatusWrittenOut) {

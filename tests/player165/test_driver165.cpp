@@ -595,6 +595,23 @@ TEST_F(Driver165, ValidityThresholds) {
     EXPECT_FALSE(rollIsValid());
 }
 
+// A roll of another organ is refused at its third hole outside the scale:
+// nothing after that hole is translated.
+TEST_F(Driver165, NotePassStopsAtTheThirdHoleOutsideTheScale) {
+    MidiFile roll;
+    startRoll(roll, 192);
+    int tick = 0;
+    for (int key : {10, 78, 99, 120, 79}) {
+        addNote(roll, tick, 0x90, key, 64);
+        addNote(roll, tick + 96, 0x80, key, 0);
+        tick += 192;
+    }
+    layOutArrangement(organ165, 192);
+    notePass(organ165, roll);
+    EXPECT_EQ(outofrangecount, 3);
+    EXPECT_EQ(requirednotecount, 1);  // 78 only: 79 comes after the stop
+}
+
 // --- playing time and playback buffer --------------------------------------
 
 TEST_F(Driver165, PlayingTimeInMinutesAndSeconds) {
@@ -714,6 +731,18 @@ TEST_F(Driver165, CommandLineTempoChangesOnlyTheTempoEvent) {
     EXPECT_EQ(toHex(atSixty.substr(at, 6)), "FF 51 03 0F 42 40");
     EXPECT_EQ(atRollTempo.substr(0, at), atSixty.substr(0, at));
     EXPECT_EQ(atRollTempo.substr(at + 6), atSixty.substr(at + 6));
+}
+
+// A pause longer than four bytes of delta time has no place in a MIDI file.
+TEST_F(Driver165, ArrangementWithTooLongAPauseIsNotWritten) {
+    MidiFile roll;
+    startRoll(roll, 192);
+    addNote(roll, 0, 0x90, 78, 64);
+    addNote(roll, 192, 0x80, 78, 0);
+    addNote(roll, 0x10000100, 0x90, 79, 64);
+    addNote(roll, 0x10000200, 0x80, 79, 0);
+    std::ostringstream out;
+    EXPECT_EQ(arrangeRoll(organ165, roll, out), "");
 }
 
 TEST_F(Driver165, WrittenFileStaysInTheBuffer) {

@@ -453,6 +453,35 @@ TEST(ReaderVariableLength, FiveByteDeltaTimeIsAccepted) {
     EXPECT_EQ(trackEvents(midifile, 0), (Events{"5: F8", "5: FF 2F 00"}));
 }
 
+// Ticks add up to at most 2^31 - 1 (eight deltas of 0x0FFFFFFF and one of
+// 7); one tick more and no time of the track can be told: the file is not
+// read, and nothing with a wrapped time is left.
+TEST(ReaderVariableLength, TicksBeyondTheRangeOfIntMakeTheFileUnreadable) {
+    std::string deltas;
+    for (int i = 0; i < 8; i++) {
+        deltas += " FF FF FF 7F F8";
+    }
+    for (const char* last : {"07", "08"}) {
+        const std::string bytes = headerChunk(1, 2, 96) + trackChunk(endOfTrack) +
+                                  trackChunk(deltas + " " + last + " 90 3C 40" + endOfTrack);
+        MidiFile midifile;
+        CaptureStdout();
+        const int result =
+            midifile.read(reinterpret_cast<const unsigned char*>(bytes.data()),
+                          static_cast<long>(bytes.size()), "dir/long.mid");
+        const std::string out = GetCapturedStdout();
+        if (std::string(last) == "07") {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(midifile.getEvent(1, 8).time, 0x7FFFFFFF);
+            continue;
+        }
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(out, "File: dir/long.mid is not a MIDI file\n");
+        EXPECT_EQ(midifile.getTrackCount(), 1);
+        EXPECT_EQ(midifile.getNumEvents(0), 0);
+    }
+}
+
 TEST(ReaderVariableLengthDeathTest, FiveContinuationBytesEndTheProcess) {
     std::string path = writeScratchFile(
         "vlq-long.mid", headerChunk(0, 1, 96) + trackChunk("81 81 81 81 81 00 90 3C 40" + endOfTrack));
