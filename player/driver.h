@@ -44,8 +44,11 @@ void chooseOutputTempo();
 // roll time, of the hole that completed last (0.0 without holes).
 double notePass(const OrganProfile& organ, MidiFile& roll);
 
-// The translator's counters show a roll of this organ: at most two holes
-// outside the scale and at least ten required holes.
+// The translator's counters show a roll of this organ: at most
+// mostHolesOutsideScale holes outside the scale and at least
+// fewestRequiredHoles required holes.
+const int mostHolesOutsideScale = 2;
+const int fewestRequiredHoles = 10;
 bool rollIsValid();
 
 // Everything between reading and the validity test: the skeleton of
@@ -63,8 +66,10 @@ std::string writeArrangement();
 std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out,
                         double* lastEnd = nullptr);
 
-// "Playing time: M minutes S seconds" for the hole that ends at `lastEnd`
-// seconds of roll time, played at optempo.
+// Whole seconds until the hole that ends at `lastEnd` seconds of roll time
+// has played at optempo, and the line that reports them: "Playing time: M
+// minutes S seconds".
+int playingSeconds(double lastEnd);
 std::string playingTimeLine(double lastEnd);
 
 // The whole program: banner, arguments, synthesizer, reading, translation,

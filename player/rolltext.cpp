@@ -2,6 +2,11 @@
 
 #include "rolltext.h"
 
+bool isMetaOfType(const MFEvent& candidate, int metaType) {
+    return candidate.data.getSize() > 3 && candidate.data[0] == 0xFF &&
+           candidate.data[1] == metaType;
+}
+
 void appendMetaPayload(const MFEvent& metaEvent, std::string& text) {
     const Array<unsigned char>& bytes = metaEvent.data;
     const long size = bytes.getSize();
