@@ -111,6 +111,12 @@ void printReport(const Arrangement& a, const std::string& path, std::ostream& ou
     line(out, "Organ", a.organ != nullptr ? std::string("Wurlitzer ") + a.organ->name
                                           : "neither: " + a.refusal);
     line(out, "Ticks per quarter note", std::to_string(a.ticksPerQuarterNote));
+    if (!a.readable) {
+        for (const RollText& t : a.texts) {
+            line(out, textLabel(t.type), t.text);
+        }
+        return;
+    }
     if (!a.rollHasTempo) {
         line(out, "Input tempo", "none");
     } else {
@@ -149,9 +155,7 @@ void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
         out << ", \"refusal\": " << jsonString(a.refusal);
     }
     out << ", \"ticks_per_quarter_note\": " << a.ticksPerQuarterNote;
-    out << ", \"input_tempo\": " << (a.rollHasTempo ? jsonNumber(a.inputTempo) : "null");
-    out << ", \"input_tempo_used\": " << (a.inputTempoUsed ? "true" : "false");
-    out << ", \"output_tempo\": " << jsonNumber(a.outputTempo);
+    out << ", \"one_track_roll\": " << (a.readable ? "true" : "false");
     for (int type : {metaCopyright, metaTrackName, metaText}) {
         out << ", \"" << jsonTextKey(type) << "\": [";
         const char* separator = "";
@@ -163,12 +167,22 @@ void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
         }
         out << "]";
     }
+    if (a.readable) {
+        out << ", \"input_tempo\": " << (a.rollHasTempo ? jsonNumber(a.inputTempo) : "null");
+        out << ", \"input_tempo_used\": " << (a.inputTempoUsed ? "true" : "false");
+        out << ", \"output_tempo\": " << jsonNumber(a.outputTempo);
+    }
     out << ", \"organs\": {";
+    const char* separator = "";
     for (const Arrangement& attempt : tried) {
-        out << (&attempt == &tried.front() ? "" : ", ") << jsonString(attempt.organ->name)
+        if (!attempt.readable) {
+            continue;
+        }
+        out << separator << jsonString(attempt.organ->name)
             << ": {\"fits\": " << (attempt.playable() ? "true" : "false")
             << ", \"holes_outside_scale\": " << attempt.holesOutsideScale
             << ", \"required_holes\": " << attempt.requiredHoles << "}";
+        separator = ", ";
     }
     out << "}";
     if (a.organ != nullptr) {
@@ -218,7 +232,7 @@ int reportRoll(const std::string& path) {
     }
     std::vector<Arrangement> tried;
     const Arrangement a = arrangeForEither(roll, "", &tried);
-    if (!a.readable) {
+    if (!a.midiFile) {
         std::cerr << rollErrorLine(path, a.refusal) << std::endl;
         if (jsonReport) {
             printJsonError(path, a.refusal);

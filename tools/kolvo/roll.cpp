@@ -132,13 +132,16 @@ Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const st
     if (!readMidiFile(roll, midi, a.refusal)) {
         return a;
     }
+    a.midiFile = true;
+    a.ticksPerQuarterNote = midi.getTicksPerQuarterNote();
+    if (midi.getTrackCount() > 0) {
+        collectTexts(midi, a);
+    }
     a.refusal = rollRefusal(midi);
     if (!a.refusal.empty()) {
         return a;
     }
     a.readable = true;
-    a.ticksPerQuarterNote = midi.getTicksPerQuarterNote();
-    collectTexts(midi, a);
 
     OrganProfile recorder = organ;
     recorder.translate = recordAndTranslate;

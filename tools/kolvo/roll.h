@@ -42,11 +42,14 @@ struct RollText {
 struct Arrangement {
     const OrganProfile* organ = nullptr;  // null: no organ plays the roll
     std::string refusal;  // why the organ does not play the roll; empty when it does
-    bool readable = false;  // read as a one-track MIDI file with ticks per quarter note
+    bool midiFile = false;  // the library read it as a MIDI file
+    bool readable = false;  // a one-track MIDI file with ticks per quarter note
+
+    // Read from a MIDI file.
+    int ticksPerQuarterNote = 0;
+    std::vector<RollText> texts;  // of its first track
 
     // From here on only for a readable roll.
-    int ticksPerQuarterNote = 0;
-    std::vector<RollText> texts;
     bool rollHasTempo = false;
     double inputTempo = 0.0;      // the roll's own tempo, or the default
     bool inputTempoUsed = false;  // within the limits, so taken as the output tempo
