@@ -98,12 +98,16 @@ double renderToFile(const RenderRequest& request, const std::function<void(doubl
     double gain = synthesizerGain;
     // An arrangement without a note has no music to render.
     const bool music = request.firstNoteTick >= 0;
+    int total = 0;  // known once the player has loaded the file
     while (music && fluid_player_get_status(s.player) == FLUID_PLAYER_PLAYING) {
         if (stopRequested) {
             error = "stopped";
             break;
         }
-        const int total = fluid_player_get_total_ticks(s.player);
+        if (total == 0) {
+            // The player counts them anew on every call, event by event.
+            total = fluid_player_get_total_ticks(s.player);
+        }
         const int now = fluid_player_get_current_tick(s.player);
         if (releasing < 0 && total > 0 && now >= total) {
             releasing = 0;  // every note has ended; the voices release
