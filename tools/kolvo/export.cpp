@@ -1,6 +1,8 @@
 // kolvo export: the arrangement that the player hands to the synthesizer,
 // as a MIDI file.
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -48,6 +50,9 @@ int exportCommand(int argc, char** argv) {
         throw UsageError("export takes a roll and an output file");
     }
     const std::string& out = operands[1];
+    if (out == "-" && isatty(STDOUT_FILENO)) {
+        throw UsageError("standard output is a terminal; a MIDI file goes to a file or a pipe");
+    }
 
     Arrangement a;
     if (!arrangePlayable(operands[0], organ, tempo, a)) {
