@@ -2,7 +2,7 @@
 
     kolvo_checks.py wav AUDIO.wav ARRANGEMENT.mid   rendered audio against the music
     kolvo_checks.py svg PICTURE.svg LANES           well-formed, one lane label per hole
-    kolvo_checks.py png PICTURE.png                 not blank
+    kolvo_checks.py png PICTURE.png PICTURE.svg     not blank: holes in the SVG's colours
     kolvo_checks.py organs ORGAN...  < info.json    each roll's organ ("null": neither)
 
 Prints what is wrong and exits 1; exits 0 when all is well.
@@ -10,6 +10,7 @@ Prints what is wrong and exits 1; exits 0 when all is well.
 
 import array
 import json
+import re
 import struct
 import sys
 import wave
@@ -100,12 +101,13 @@ def png_pixels(path):
     return [[tuple(row[x:x + 3]) for x in range(0, stride, size)] for row in rows]
 
 
-def check_png(picture):
-    pixels = [p for row in png_pixels(picture) for p in row]
-    inked = sum(1 for p in pixels if p != (255, 255, 255))
-    colours = len(set(pixels))
-    if inked < len(pixels) // 20 or colours < 8:
-        return ["blank: %d of %d pixels inked, %d colours" % (inked, len(pixels), colours)]
+def check_png(picture, svg):
+    pixels = set(p for row in png_pixels(picture) for p in row)
+    style = open(svg, encoding="utf-8").read()
+    fills = set(re.findall(r"\{fill:#([0-9a-f]{6})\}", style))
+    shown = [f for f in fills if tuple(bytes.fromhex(f)) in pixels]
+    if len(shown) < 5:
+        return ["blank: %d of the %d hole colours drawn" % (len(shown), len(fills))]
     return []
 
 
@@ -122,7 +124,7 @@ def main(argv):
     elif what == "svg":
         faults = check_svg(argv[2], int(argv[3]))
     elif what == "png":
-        faults = check_png(argv[2])
+        faults = check_png(argv[2], argv[3])
     elif what == "organs":
         faults = check_organs(argv[2:])
     else:
