@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -49,12 +50,12 @@ const int interruptedStatus = 130;
 // A child's status when there is no audio output: no roll can be played.
 const int noAudioStatus = 3;
 
-volatile bool interrupted = false;
+volatile std::sig_atomic_t interrupted = 0;
 
 // In the parent, Ctrl-C also reaches the child that plays (when it came
 // from the terminal, it has already).
 void onInterrupt(int) {
-    interrupted = true;
+    interrupted = 1;
     if (const pid_t child = runningChild()) {
         kill(child, SIGINT);
     }

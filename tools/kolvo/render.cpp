@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,10 +89,10 @@ const AudioFormat& formatOfFile(const std::string& path) {
     return audioFormats[0];
 }
 
-volatile bool interrupted = false;
+volatile std::sig_atomic_t interrupted = 0;
 
 void onInterrupt(int) {
-    interrupted = true;
+    interrupted = 1;
 }
 
 void catchInterrupt() {

@@ -40,7 +40,7 @@ struct OfflineSynth {
 }  // namespace
 
 double renderToFile(const RenderRequest& request, const std::function<void(double)>& progress,
-                    const volatile bool& stopRequested, std::string& error) {
+                    const volatile std::sig_atomic_t& stopRequested, std::string& error) {
     OfflineSynth s;
     s.settings = new_fluid_settings();
     if (s.settings == nullptr) {

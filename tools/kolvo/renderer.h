@@ -5,6 +5,7 @@
 #ifndef KOLVO_TOOL_RENDERER_H
 #define KOLVO_TOOL_RENDERER_H
 
+#include <csignal>
 #include <functional>
 #include <string>
 
@@ -25,8 +26,8 @@ const double longestReleaseSeconds = 2.0;
 // release.  `progress` gets the fraction done now and then.  Returns the
 // seconds of audio written; on failure -1 with the reason in `error`, and
 // no file left behind.  Stops early, also with -1, when `stopRequested`
-// turns true.
+// turns nonzero.
 double renderToFile(const RenderRequest& request, const std::function<void(double)>& progress,
-                    const volatile bool& stopRequested, std::string& error);
+                    const volatile std::sig_atomic_t& stopRequested, std::string& error);
 
 #endif
