@@ -15,16 +15,6 @@ namespace {
 
 volatile pid_t waitingFor = 0;
 
-int exitStatusOf(int waitStatus) {
-    if (WIFEXITED(waitStatus)) {
-        return WEXITSTATUS(waitStatus);
-    }
-    if (WIFSIGNALED(waitStatus)) {
-        return 128 + WTERMSIG(waitStatus);
-    }
-    return 1;
-}
-
 std::runtime_error systemError(const char* what) {
     return std::runtime_error(std::string(what) + ": " + std::strerror(errno));
 }
@@ -90,6 +80,16 @@ ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput) {
     waitingFor = 0;
     outcome.status = exitStatusOf(waitStatus);
     return outcome;
+}
+
+int exitStatusOf(int waitStatus) {
+    if (WIFEXITED(waitStatus)) {
+        return WEXITSTATUS(waitStatus);
+    }
+    if (WIFSIGNALED(waitStatus)) {
+        return 128 + WTERMSIG(waitStatus);
+    }
+    return 1;
 }
 
 pid_t runningChild() {

@@ -20,6 +20,10 @@ struct ChildOutcome {
 // back in the outcome; otherwise the child shares the parent's.
 ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput);
 
+// The exit status of a process from waitpid()'s status: 128 + the signal
+// when one ended it.
+int exitStatusOf(int waitStatus);
+
 // The child that runInChild() is waiting for, 0 when none; a signal
 // handler may pass a signal on to it.
 pid_t runningChild();

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "child.h"
 #include "cli.h"
 #include "librarymessages.h"
 #include "progress.h"
@@ -246,23 +247,76 @@ std::vector<std::string> takeLines(std::string& text) {
     return lines;
 }
 
+// Takes in what the job's pipes hold: progress for its bar, error lines
+// for above the bars.
+void readJob(Job& job, const std::vector<pollfd>& ready, ProgressBoard& board) {
+    for (const pollfd& p : ready) {
+        if (p.revents != 0 && p.fd == job.progressFd) {
+            drain(job.progressFd, job.progressText);
+        } else if (p.revents != 0 && p.fd == job.errorFd) {
+            drain(job.errorFd, job.errorText);
+        }
+    }
+    for (const std::string& line : takeLines(job.progressText)) {
+        const double value = line.size() > 2 ? std::atof(line.c_str() + 2) : 0.0;
+        if (line[0] == 'P') {
+            board.set(job.bar, value, std::to_string(static_cast<int>(value * 100)) + "%");
+        } else if (line[0] == 'D') {
+            job.seconds = value;
+        }
+    }
+    for (const std::string& line : takeLines(job.errorText)) {
+        board.message(line);
+    }
+}
+
+// Waits for the job's process, whose pipes have closed; returns its exit
+// status.
+int reapJob(Job& job, ProgressBoard& board) {
+    int waitStatus = 0;
+    while (waitpid(job.pid, &waitStatus, 0) < 0 && errno == EINTR) {
+    }
+    const int status = exitStatusOf(waitStatus);
+    if (!job.errorText.empty()) {
+        board.message(job.errorText);  // a last line without its line end
+    }
+    if (status == 0) {
+        board.finish(job.bar,
+                     job.roll + " -> " + job.out + " (" + minutesAndSeconds(job.seconds) + ")");
+        return 0;
+    }
+    board.finish(job.bar, "");
+    if (status > 128 && status != interruptedStatus) {
+        board.message(rollErrorLine(job.roll, "rendering ended with signal " +
+                                                  std::to_string(status - 128)));
+    }
+    return status;
+}
+
+// Renders each job in a process of its own, `parallel` at once.  Ctrl-C
+// reaches the children too; the rolls not started yet are left out.
 int renderInChildren(std::vector<Job>& jobs, const Settings& settings, int parallel) {
     ProgressBoard board(!settings.quiet && stderrIsTerminal());
     size_t next = 0;
-    int running = 0;
     int status = 0;
+    bool passedOn = false;  // Ctrl-C passed on to the children
     std::vector<Job*> active;
-    while (next < jobs.size() || running > 0) {
-        while (!interrupted && running < parallel && next < jobs.size()) {
+    while (next < jobs.size() || !active.empty()) {
+        while (!interrupted && static_cast<int>(active.size()) < parallel && next < jobs.size()) {
             Job& job = jobs[next++];
             startJob(job, settings);
             job.bar = board.add(job.roll);
             active.push_back(&job);
-            running++;
         }
-        if (interrupted && next < jobs.size()) {
-            next = jobs.size();  // the rest is not started
+        if (interrupted) {
+            next = jobs.size();
             status = interruptedStatus;
+            if (!passedOn) {
+                for (Job* job : active) {
+                    kill(job->pid, SIGINT);
+                }
+                passedOn = true;
+            }
         }
         std::vector<pollfd> watched;
         for (Job* job : active) {
@@ -275,61 +329,16 @@ int renderInChildren(std::vector<Job>& jobs, const Settings& settings, int paral
         poll(watched.data(), watched.size(), 200);
         for (auto it = active.begin(); it != active.end();) {
             Job& job = **it;
-            for (const pollfd& p : watched) {
-                if (p.revents == 0) {
-                    continue;
-                }
-                if (p.fd == job.progressFd) {
-                    drain(job.progressFd, job.progressText);
-                } else if (p.fd == job.errorFd) {
-                    drain(job.errorFd, job.errorText);
-                }
-            }
-            for (const std::string& line : takeLines(job.progressText)) {
-                if (line.size() > 2 && line[0] == 'P') {
-                    const double fraction = std::atof(line.c_str() + 2);
-                    board.set(job.bar, fraction,
-                              std::to_string(static_cast<int>(fraction * 100)) + "%");
-                } else if (line.size() > 2 && line[0] == 'D') {
-                    job.seconds = std::atof(line.c_str() + 2);
-                }
-            }
-            for (const std::string& line : takeLines(job.errorText)) {
-                board.message(line);
-            }
+            readJob(job, watched, board);
             if (job.progressFd >= 0 || job.errorFd >= 0) {
                 ++it;
                 continue;
             }
-            int waitStatus = 0;
-            while (waitpid(job.pid, &waitStatus, 0) < 0 && errno == EINTR) {
-            }
-            const int exit = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
-            if (!job.errorText.empty()) {
-                board.message(job.errorText);
-            }
-            if (exit == 0) {
-                board.finish(job.bar, job.roll + " -> " + job.out + " (" +
-                                          minutesAndSeconds(job.seconds) + ")");
-            } else {
-                board.finish(job.bar, "");
-                if (exit == interruptedStatus || interrupted) {
-                    status = interruptedStatus;
-                } else {
-                    if (exit > 128) {
-                        board.message(rollErrorLine(job.roll, "rendering ended with signal " +
-                                                                  std::to_string(exit - 128)));
-                    }
-                    status = status == 0 ? 1 : status;
-                }
+            const int ended = reapJob(job, board);
+            if (ended != 0 && status != interruptedStatus) {
+                status = ended == interruptedStatus ? interruptedStatus : 1;
             }
             it = active.erase(it);
-            running--;
-        }
-        if (interrupted) {
-            for (Job* job : active) {
-                kill(job->pid, SIGINT);
-            }
         }
     }
     return status;
