@@ -9,6 +9,12 @@ kolvo_setup
 mkdir "$RUN_DIR/folder"
 printf 'hello, not a roll\n' >"$RUN_DIR/junk.txt"
 roll "$RUN_DIR/fatal.mid" "00 C0" "00 40 40"  # a data byte with no status before it
+# A roll whose last hole comes years after the others.
+holes=""
+for key in 78 79 80 81 82 83 84 85 86 87; do
+    holes+="$(hole "$key" 1) "
+done
+roll "$RUN_DIR/endless.mid" "00 01" "$holes" "$(vlq 200000000) 90 4E 40 01 80 4E 00"
 
 cases=(
     "1|kolvo: missing.mid: Input file does not exist|info missing.mid"
@@ -18,6 +24,8 @@ cases=(
     "1|kolvo: missing.mid: Input file does not exist|play -q missing.mid"
     "1|kolvo: folder: Is a directory|dump folder"
     "1|kolvo: fatal.mid: Error: running command with no previous command|export fatal.mid out.mid"
+    "1|kolvo: endless.mid: lasts longer than 5 hours, the longest roll that is pictured or rendered|render -q endless.mid"
+    "1|kolvo: endless.mid: lasts longer than 5 hours, the longest roll that is pictured or rendered|view endless.mid"
     "2|kolvo: no subcommand (see kolvo --help)|"
     "2|kolvo: unknown subcommand \"frobnicate\" (see kolvo --help)|frobnicate"
     "2|kolvo render: unknown option --frob (see kolvo render --help)|render --frob r.mid"

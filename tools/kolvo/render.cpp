@@ -127,6 +127,10 @@ int renderOne(const std::string& roll, const std::string& out, const Settings& s
     if (!arrangePlayable(roll, settings.organ, settings.tempo, a)) {
         return 1;
     }
+    if (a.playingSeconds > longestRollSeconds) {
+        std::cerr << rollErrorLine(roll, tooLongRefusal()) << std::endl;
+        return 1;
+    }
     ProgressBoard board(progressFd < 0 && !settings.quiet && stderrIsTerminal());
     const int bar = board.add(roll);
     FILE* report = progressFd >= 0 ? fdopen(progressFd, "w") : nullptr;

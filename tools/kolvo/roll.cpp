@@ -245,3 +245,8 @@ std::string stemOf(const std::string& path) {
     }
     return name;
 }
+
+std::string tooLongRefusal() {
+    return "lasts longer than " + std::to_string(static_cast<int>(longestRollSeconds / 3600)) +
+           " hours, the longest roll that is pictured or rendered";
+}

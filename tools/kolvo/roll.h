@@ -95,6 +95,12 @@ std::string rollTitle(const Arrangement& arrangement, const std::string& path);
 std::string fileNameOf(const std::string& path);
 std::string stemOf(const std::string& path);
 
+// The longest roll that is pictured or rendered, in seconds of playing
+// time, and the refusal of a longer one.  (A WAV file holds less than
+// seven hours.)
+const double longestRollSeconds = 5 * 3600.0;
+std::string tooLongRefusal();
+
 // Loads the roll and arranges it for the organ (when given, else for the
 // one that accepts it).  When it cannot be played, prints its error line
 // on standard error and returns false.

@@ -63,21 +63,28 @@ std::string number(double value) {
 
 }  // namespace
 
+double pictureSeconds(const Arrangement& roll) {
+    const OrganProfile& organ = *roll.organ;
+    double end = roll.playedSeconds(roll.lastEnd);
+    for (const RollHole& h : roll.holes) {
+        if (h.hole >= organ.lowestHole && h.hole <= organ.highestHole) {
+            end = std::max(end, roll.playedSeconds(h.start + h.duration));
+        }
+    }
+    return end;
+}
+
 std::string rollPicture(const Arrangement& roll, const std::string& title,
                         const std::string& fileName) {
     const OrganProfile& organ = *roll.organ;
     const int lanes = organ.highestHole - organ.lowestHole + 1;
     const double stripHeight = lanes * laneHeight;
 
-    double end = roll.playedSeconds(roll.lastEnd);
-    int outside = 0;
-    for (const RollHole& h : roll.holes) {
-        if (h.hole < organ.lowestHole || h.hole > organ.highestHole) {
-            outside++;
-        } else {
-            end = std::max(end, roll.playedSeconds(h.start + h.duration));
-        }
-    }
+    const double end = pictureSeconds(roll);
+    auto outsideScale = [&](const RollHole& h) {
+        return h.hole < organ.lowestHole || h.hole > organ.highestHole;
+    };
+    const long outside = std::count_if(roll.holes.begin(), roll.holes.end(), outsideScale);
     std::vector<const char*> laneClass(lanes);
     for (int hole = organ.lowestHole; hole <= organ.highestHole; hole++) {
         laneClass[hole - organ.lowestHole] = styleOf(organ.describeHole(hole).kind).cssClass;

@@ -12,6 +12,10 @@
 
 #include "roll.h"
 
+// How long the picture of the roll runs: seconds of playing time until its
+// last hole in the scale has closed.
+double pictureSeconds(const Arrangement& roll);
+
 // The SVG document of the arranged roll (its organ must be set), with the
 // title and the file name in its heading.
 std::string rollPicture(const Arrangement& roll, const std::string& title,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "librarymessages.h"
 #include "roll.h"
 #include "rollpicture.h"
 #include "subcommands.h"
@@ -57,6 +58,10 @@ int viewCommand(int argc, char** argv) {
 
     Arrangement a;
     if (!arrangePlayable(path, organ, "", a)) {
+        return 1;
+    }
+    if (pictureSeconds(a) > longestRollSeconds) {
+        std::cerr << rollErrorLine(path, tooLongRefusal()) << std::endl;
         return 1;
     }
     const std::string svg = rollPicture(a, rollTitle(a, path), fileNameOf(path));
