@@ -11,19 +11,13 @@
 #include <sstream>
 
 #include "arrangement.h"
+#include "messages.h"
 #include "playback.h"
 #include "playbuffer.h"
 #include "rolltext.h"
 #include "runstate.h"
 
 namespace {
-
-// A meta event of the given type with a payload: FF, type, length, and at
-// least one more byte.
-bool isMetaOfType(const MFEvent& candidate, int metaType) {
-    return candidate.data.getSize() > 3 && candidate.data[0] == 0xFF &&
-           candidate.data[1] == metaType;
-}
 
 // Prints and copies one roll text, collected in `text`, then empties it.
 void showRollText(const MFEvent& metaEvent, int metaType, std::string& text, const char* label,
@@ -171,7 +165,7 @@ double notePass(const OrganProfile& organ, MidiFile& roll) {
 }
 
 bool rollIsValid() {
-    return !(outofrangecount > 2 || requirednotecount <= 9);
+    return !(outofrangecount > mostHolesOutsideScale || requirednotecount < fewestRequiredHoles);
 }
 
 double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out) {
@@ -201,9 +195,13 @@ std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream&
     return writeArrangement();
 }
 
-std::string playingTimeLine(double lastEnd) {
+int playingSeconds(double lastEnd) {
     const double seconds = iptempo * lastEnd / optempo;
-    const int whole = seconds < static_cast<double>(INT_MAX) ? static_cast<int>(seconds) : INT_MAX;
+    return seconds < static_cast<double>(INT_MAX) ? static_cast<int>(seconds) : INT_MAX;
+}
+
+std::string playingTimeLine(double lastEnd) {
+    const int whole = playingSeconds(lastEnd);
     std::ostringstream line;
     line << "Playing time: " << whole / 60 << " minutes " << whole % 60 << " seconds";
     return line.str();
@@ -222,12 +220,12 @@ int runRoll(const OrganProfile& organ, int argc, char** argv) {
     const char* rollPath = argv[1];
     std::FILE* probe = std::fopen(rollPath, "r");
     if (probe == nullptr) {
-        out << "Input file does not exist" << std::endl;
+        out << inputFileMissing << std::endl;
         return 1;
     }
     std::fclose(probe);
     if (argc == 3 && !acceptOutputTempo(argv[2])) {
-        out << "Output tempo must be between 10.0 and 200.0" << std::endl;
+        out << outputTempoOutOfRange << std::endl;
         return 1;
     }
 
@@ -256,7 +254,7 @@ int runRoll(const OrganProfile& organ, int argc, char** argv) {
     out << playingTimeLine(lastEnd) << std::endl;
     const long length = fillPlaybackBuffer(writtenFile);
     if (length < 0) {
-        std::cerr << "op_buffer allocation failed" << std::endl;
+        std::cerr << playBufferNotAllocated << std::endl;
         return 1;
     }
     playToEnd(synthesizer, op_buffer, length);

@@ -12,12 +12,6 @@
 #include "MidiFile.h"
 #include "organ.h"
 
-// The refusal of a roll whose arrangement cannot be written: a delta time
-// of it does not fit the four bytes of a MIDI file's variable-length
-// quantity.  Printed on standard error; the run ends with status 1.
-const char* const unwritableArrangement =
-    "Cannot write the arrangement: a pause between notes is longer than a MIDI file can hold";
-
 // Limits of an input or output tempo, beats per minute, both accepted.
 const double lowestTempo = 10.0;
 const double highestTempo = 200.0;
@@ -52,8 +46,11 @@ void chooseOutputTempo();
 // (0.0 without holes).
 double notePass(const OrganProfile& organ, MidiFile& roll);
 
-// The translator's counters show a roll of this organ: at most two holes
-// outside the scale and at least ten required holes.
+// The translator's counters show a roll of this organ: at most
+// mostHolesOutsideScale holes outside the scale and at least
+// fewestRequiredHoles required holes.
+const int mostHolesOutsideScale = 2;
+const int fewestRequiredHoles = 10;
 bool rollIsValid();
 
 // Everything between reading and the validity test: the skeleton of
@@ -63,7 +60,7 @@ double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& ou
 
 // Sorts the tracks of outputfile, writes it into os_buffer and returns a
 // copy of the bytes written; an empty string when the arrangement cannot be
-// written (see unwritableArrangement).
+// written (see unwritableArrangement in messages.h).
 std::string writeArrangement();
 
 // translateRoll() and writeArrangement() for a roll built or read by the
@@ -72,8 +69,10 @@ std::string writeArrangement();
 std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out,
                         double* lastEnd = nullptr);
 
-// "Playing time: M minutes S seconds" for the hole that ends at `lastEnd`
-// seconds of roll time, played at optempo.
+// Whole seconds until the hole that ends at `lastEnd` seconds of roll time
+// has played at optempo, and the line that reports them: "Playing time: M
+// minutes S seconds".
+int playingSeconds(double lastEnd);
 std::string playingTimeLine(double lastEnd);
 
 // The whole program: banner, arguments, synthesizer, reading, translation,

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "messages.h"
+
 struct Synthesizer {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
@@ -32,7 +34,7 @@ Synthesizer* startSynthesizer(const char* fontPath) {
 
     s->settings = new_fluid_settings();
     giveUpUnless(s->settings, "Cannot create the synthesizer settings");
-    fluid_settings_setnum(s->settings, "synth.gain", 0.5);
+    fluid_settings_setnum(s->settings, "synth.gain", synthesizerGain);
 
     s->synth = new_fluid_synth(s->settings);
     giveUpUnless(s->synth, "Cannot create the synthesizer");
@@ -43,7 +45,7 @@ Synthesizer* startSynthesizer(const char* fontPath) {
     // Without an audio output the player would never advance, and waiting
     // for it would never end.
     s->audio = new_fluid_audio_driver(s->settings, s->synth);
-    giveUpUnless(s->audio, "Cannot open the audio output");
+    giveUpUnless(s->audio, audioOutputMissing);
 
     bool loaded = false;
     if (fluid_is_soundfont(fontPath)) {

@@ -7,6 +7,9 @@
 
 struct Synthesizer;
 
+// The synthesizer's output gain in every program that sounds a roll.
+const double synthesizerGain = 0.5;
+
 // Creates the settings (synthesizer gain 0.5), the synthesizer, the player
 // and the audio output, in that order; from then on the audio output
 // renders on a thread of its own.  Then loads the soundfont at `fontPath`.

@@ -6,6 +6,11 @@
 
 #include "Vlq.h"
 
+bool isMetaOfType(const MFEvent& candidate, int metaType) {
+    return candidate.data.getSize() > 3 && candidate.data[0] == 0xFF &&
+           candidate.data[1] == metaType;
+}
+
 void appendMetaPayload(const MFEvent& metaEvent, std::string& text) {
     const long size = metaEvent.data.getSize();
     if (size <= 2) {

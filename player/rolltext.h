@@ -8,6 +8,10 @@
 
 #include "MidiFile.h"
 
+// A meta event of the given type with a payload: FF, type, length, and at
+// least one more byte.
+bool isMetaOfType(const MFEvent& candidate, int metaType);
+
 // Appends the payload of a meta event (FF, type, length, payload) to
 // `text`: every byte after the variable-length length field, to the last.
 void appendMetaPayload(const MFEvent& metaEvent, std::string& text);

@@ -34,6 +34,28 @@ e2e_setup() {
         >"$WORK/home/.asoundrc"
 }
 
+# The companion program and the checks of what it writes, for the tests
+# of kolvo.
+kolvo_setup() {
+    e2e_setup
+    if [ -z "${KOLVO:-}" ]; then
+        echo "KOLVO must name the built kolvo" >&2
+        exit 1
+    fi
+    PYTHON=${PYTHON:-/usr/bin/python3}
+    CHECKS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/kolvo_checks.py
+    DEMO165=$SOURCE_DIR/examples/demo165.mid
+    DEMO150=$SOURCE_DIR/examples/demo150.mid
+}
+
+# check WHAT ARGS...: runs a check of kolvo_checks.py; a fault fails the test.
+check() {
+    local faults
+    if ! faults=$("$PYTHON" "$CHECKS" "$@" 2>&1); then
+        fail "check $1 ${2:-}: $faults"
+    fi
+}
+
 # Puts the generated band-organ soundfont at the programs' fixed path.
 install_soundfont() {
     if [ ! -r "${SOUNDFONT:-}" ]; then
@@ -110,9 +132,13 @@ expect_stderr_line() {
     fi
 }
 
-expect_stderr_empty() {
-    if [ -s "$WORK/stderr" ]; then
-        fail "standard error is not empty:"
+# expect_stderr_only LINE: standard error is exactly this one line (empty
+# for "").
+expect_stderr_only() {
+    local lines=1
+    [ -z "$1" ] && lines=0
+    if [ "$(cat "$WORK/stderr")" != "$1" ] || [ "$(wc -l <"$WORK/stderr")" -ne "$lines" ]; then
+        fail "standard error is not just the line: $1"
         sed 's/^/  stderr: /' "$WORK/stderr" | head -20
     fi
 }

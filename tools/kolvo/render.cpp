@@ -1,0 +1,445 @@
+// kolvo render: rolls to audio files, offline and faster than real time.
+// One roll renders in this process; several render in child processes of
+// their own, each a fresh run of this program with one roll, -j at once.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child.h"
+#include "cli.h"
+#include "librarymessages.h"
+#include "progress.h"
+#include "renderer.h"
+#include "roll.h"
+#include "subcommands.h"
+#include "synthesis.h"
+
+namespace {
+
+const char* const help =
+    "Usage: kolvo render ROLL... [-o OUT | --out-dir DIR] [--organ 165|150]\n"
+    "                    [--tempo BPM] [--soundfont SF2] [--format wav|flac|ogg]\n"
+    "                    [-j N] [-q] [-v]\n"
+    "\n"
+    "Renders each roll to an audio file, offline and faster than real time,\n"
+    "from its first note to the end of its last release.  The file is named\n"
+    "after the roll (demo165.mid gives demo165.wav) in the working directory,\n"
+    "or in DIR.  Several rolls render in parallel, one process each.\n"
+    "\n"
+    "  -o, --out OUT      the output file, for a single roll\n"
+    "  --out-dir DIR      where the files named after the rolls go\n"
+    "  --organ 165|150    the organ; found by trying both when not given\n"
+    "  --tempo BPM        output tempo, 10.0 to 200.0; the roll's own by default\n"
+    "  --soundfont SF2    by default c:/kolvo/bandorgan.sf2 when it exists, else\n"
+    "                     the band-organ soundfont of the build, else Debian's\n"
+    "                     TimGM6mb\n"
+    "  --format FORMAT    wav (the default), flac or ogg; from OUT's extension\n"
+    "                     when not given\n"
+    "  -j, --jobs N       rolls rendered at once (default: the number of cores)\n"
+    "  -q, --quiet        no soundfont line and no progress bars\n"
+    "  -v, --verbose      FluidSynth's own errors and warnings too\n"
+    "  -h, --help         this help\n";
+
+struct AudioFormat {
+    const char* name;       // as --format takes it
+    const char* fluidType;  // FluidSynth's audio.file.type
+    const char* extension;
+    const char* title;
+};
+
+const AudioFormat audioFormats[] = {
+    {"wav", "wav", ".wav", "WAV"},
+    {"flac", "flac", ".flac", "FLAC"},
+    {"ogg", "oga", ".ogg", "Ogg Vorbis"},
+};
+
+const AudioFormat* formatNamed(const std::string& name) {
+    for (const AudioFormat& f : audioFormats) {
+        if (name == f.name) {
+            return &f;
+        }
+    }
+    throw UsageError("--format takes wav, flac or ogg, not \"" + name + "\"");
+}
+
+// The format an output file's extension asks for, wav when none does.
+const AudioFormat& formatOfFile(const std::string& path) {
+    std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
+    std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+    for (const AudioFormat& f : audioFormats) {
+        if (extension == f.extension || (extension == ".oga" && f.name == std::string("ogg"))) {
+            return f;
+        }
+    }
+    return audioFormats[0];
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+void catchInterrupt() {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+const int interruptedStatus = 130;
+
+struct Settings {
+    const OrganProfile* organ = nullptr;
+    std::string tempo;
+    std::string soundfont;
+    const AudioFormat* format = nullptr;
+    bool quiet = false;
+    bool verbose = false;
+};
+
+// --- one roll, in this process ---------------------------------------------
+
+// Renders one roll; reports progress to the board, or as lines "P
+// fraction" and at the end "D seconds" on `progressFd` when it is a child
+// of a parallel rendering.
+int renderOne(const std::string& roll, const std::string& out, const Settings& settings,
+              int progressFd) {
+    Arrangement a;
+    if (!arrangePlayable(roll, settings.organ, settings.tempo, a)) {
+        return 1;
+    }
+    if (a.playingSeconds > longestRollSeconds) {
+        std::cerr << rollErrorLine(roll, tooLongRefusal()) << std::endl;
+        return 1;
+    }
+    ProgressBoard board(progressFd < 0 && !settings.quiet && stderrIsTerminal());
+    const int bar = board.add(roll);
+    FILE* report = progressFd >= 0 ? fdopen(progressFd, "w") : nullptr;
+    auto progress = [&](double fraction) {
+        if (report != nullptr) {
+            std::fprintf(report, "P %.4f\n", fraction);
+            std::fflush(report);
+        } else {
+            board.set(bar, fraction, std::to_string(static_cast<int>(fraction * 100)) + "%");
+        }
+    };
+    std::string error;
+    const RenderRequest request{a.file, a.firstNoteTick, settings.soundfont, out,
+                                settings.format->fluidType};
+    const double seconds = renderToFile(request, progress, interrupted, error);
+    if (seconds < 0.0) {
+        board.finish(bar, "");
+        if (interrupted) {
+            return interruptedStatus;
+        }
+        std::cerr << rollErrorLine(out, error) << std::endl;
+        return 1;
+    }
+    if (report != nullptr) {
+        std::fprintf(report, "D %.3f\n", seconds);
+        std::fclose(report);
+    }
+    board.finish(bar, roll + " -> " + out + " (" + minutesAndSeconds(seconds) + ")");
+    return 0;
+}
+
+// --- several rolls, in child processes -------------------------------------
+
+struct Job {
+    std::string roll;
+    std::string out;
+    pid_t pid = -1;
+    int progressFd = -1;  // "P fraction" and "D seconds" lines
+    int errorFd = -1;     // the child's standard error
+    std::string progressText;
+    std::string errorText;
+    double seconds = 0.0;
+    int bar = -1;
+};
+
+std::vector<std::string> childArguments(const Job& job, const Settings& settings, int fd) {
+    std::vector<std::string> args = {"kolvo", "render", "--progress-fd", std::to_string(fd),
+                                     "-q", "--format", settings.format->name,
+                                     "--soundfont", settings.soundfont, "-o", job.out};
+    if (settings.organ != nullptr) {
+        args.insert(args.end(), {"--organ", settings.organ->name});
+    }
+    if (!settings.tempo.empty()) {
+        args.insert(args.end(), {"--tempo", settings.tempo});
+    }
+    if (settings.verbose) {
+        args.push_back("-v");
+    }
+    args.insert(args.end(), {"--", job.roll});
+    return args;
+}
+
+void startJob(Job& job, const Settings& settings) {
+    int progress[2];
+    int errors[2];
+    if (pipe2(progress, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0) {
+        throw std::runtime_error(std::string("cannot make a pipe: ") + std::strerror(errno));
+    }
+    const std::vector<std::string> args = childArguments(job, settings, progress[1]);
+    std::cout.flush();
+    std::cerr.flush();
+    job.pid = fork();
+    if (job.pid < 0) {
+        throw std::runtime_error(std::string("cannot start a process: ") + std::strerror(errno));
+    }
+    if (job.pid == 0) {
+        fcntl(progress[1], F_SETFD, 0);  // kept across exec
+        dup2(errors[1], STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv("/proc/self/exe", argv.data());
+        std::fprintf(stderr, "kolvo: cannot run myself again: %s\n", std::strerror(errno));
+        _exit(127);
+    }
+    close(progress[1]);
+    close(errors[1]);
+    job.progressFd = progress[0];
+    job.errorFd = errors[0];
+}
+
+// Reads what is there; false at the end of the pipe (closed then).
+bool drain(int& fd, std::string& text) {
+    char buffer[4096];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+        text.append(buffer, static_cast<size_t>(got));
+        return true;
+    }
+    if (got < 0 && errno == EINTR) {
+        return true;
+    }
+    close(fd);
+    fd = -1;
+    return false;
+}
+
+// Complete lines taken from the front of `text`.
+std::vector<std::string> takeLines(std::string& text) {
+    std::vector<std::string> lines;
+    size_t end;
+    while ((end = text.find('\n')) != std::string::npos) {
+        lines.push_back(text.substr(0, end));
+        text.erase(0, end + 1);
+    }
+    return lines;
+}
+
+// Takes in what the job's pipes hold: progress for its bar, error lines
+// for above the bars.
+void readJob(Job& job, const std::vector<pollfd>& ready, ProgressBoard& board) {
+    for (const pollfd& p : ready) {
+        if (p.revents != 0 && p.fd == job.progressFd) {
+            drain(job.progressFd, job.progressText);
+        } else if (p.revents != 0 && p.fd == job.errorFd) {
+            drain(job.errorFd, job.errorText);
+        }
+    }
+    for (const std::string& line : takeLines(job.progressText)) {
+        const double value = line.size() > 2 ? std::atof(line.c_str() + 2) : 0.0;
+        if (line[0] == 'P') {
+            board.set(job.bar, value, std::to_string(static_cast<int>(value * 100)) + "%");
+        } else if (line[0] == 'D') {
+            job.seconds = value;
+        }
+    }
+    for (const std::string& line : takeLines(job.errorText)) {
+        board.message(line);
+    }
+}
+
+// Waits for the job's process, whose pipes have closed; returns its exit
+// status.
+int reapJob(Job& job, ProgressBoard& board) {
+    int waitStatus = 0;
+    while (waitpid(job.pid, &waitStatus, 0) < 0 && errno == EINTR) {
+    }
+    const int status = exitStatusOf(waitStatus);
+    if (!job.errorText.empty()) {
+        board.message(job.errorText);  // a last line without its line end
+    }
+    if (status == 0) {
+        board.finish(job.bar,
+                     job.roll + " -> " + job.out + " (" + minutesAndSeconds(job.seconds) + ")");
+        return 0;
+    }
+    board.finish(job.bar, "");
+    if (status > 128 && status != interruptedStatus) {
+        board.message(rollErrorLine(job.roll, "rendering ended with signal " +
+                                                  std::to_string(status - 128)));
+    }
+    return status;
+}
+
+// Renders each job in a process of its own, `parallel` at once.  Ctrl-C
+// reaches the children too; the rolls not started yet are left out.
+int renderInChildren(std::vector<Job>& jobs, const Settings& settings, int parallel) {
+    ProgressBoard board(!settings.quiet && stderrIsTerminal());
+    size_t next = 0;
+    int status = 0;
+    bool passedOn = false;  // Ctrl-C passed on to the children
+    std::vector<Job*> active;
+    while (next < jobs.size() || !active.empty()) {
+        while (!interrupted && static_cast<int>(active.size()) < parallel && next < jobs.size()) {
+            Job& job = jobs[next++];
+            startJob(job, settings);
+            job.bar = board.add(job.roll);
+            active.push_back(&job);
+        }
+        if (interrupted) {
+            next = jobs.size();
+            status = interruptedStatus;
+            if (!passedOn) {
+                for (Job* job : active) {
+                    kill(job->pid, SIGINT);
+                }
+                passedOn = true;
+            }
+        }
+        std::vector<pollfd> watched;
+        for (Job* job : active) {
+            for (int fd : {job->progressFd, job->errorFd}) {
+                if (fd >= 0) {
+                    watched.push_back({fd, POLLIN, 0});
+                }
+            }
+        }
+        poll(watched.data(), watched.size(), 200);
+        for (auto it = active.begin(); it != active.end();) {
+            Job& job = **it;
+            readJob(job, watched, board);
+            if (job.progressFd >= 0 || job.errorFd >= 0) {
+                ++it;
+                continue;
+            }
+            const int ended = reapJob(job, board);
+            if (ended != 0 && status != interruptedStatus) {
+                status = ended == interruptedStatus ? interruptedStatus : 1;
+            }
+            it = active.erase(it);
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+int renderCommand(int argc, char** argv) {
+    CommandLine args(argc, argv);
+    std::vector<std::string> rolls;
+    std::string out;
+    std::string outDir;
+    std::string soundfontGiven;
+    Settings settings;
+    int parallel = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int progressFd = -1;  // a child of a parallel rendering
+    while (args.more()) {
+        if (args.flag("-h", "--help")) {
+            std::cout << help;
+            return 0;
+        } else if (args.option("-o", "--out")) {
+            out = args.value();
+        } else if (args.option("--out-dir")) {
+            outDir = args.value();
+        } else if (args.option("--organ")) {
+            settings.organ = organNamed(args.value());
+        } else if (args.option("--tempo")) {
+            settings.tempo = checkedTempo(args.value());
+        } else if (args.option("--soundfont")) {
+            soundfontGiven = args.value();
+        } else if (args.option("--format")) {
+            settings.format = formatNamed(args.value());
+        } else if (args.option("-j", "--jobs")) {
+            parallel = positiveCount("-j", args.value());
+        } else if (args.flag("-q", "--quiet")) {
+            settings.quiet = true;
+        } else if (args.flag("-v", "--verbose")) {
+            settings.verbose = true;
+        } else if (args.option("--progress-fd")) {
+            progressFd = positiveCount("--progress-fd", args.value());
+        } else {
+            rolls.push_back(args.operand());
+        }
+    }
+    if (rolls.empty()) {
+        throw UsageError("render needs at least one roll");
+    }
+    if (!out.empty() && rolls.size() > 1) {
+        throw UsageError("-o names the output of a single roll; use --out-dir for several");
+    }
+    if (!out.empty() && !outDir.empty()) {
+        throw UsageError("give either -o or --out-dir");
+    }
+    if (settings.format == nullptr) {
+        settings.format = out.empty() ? &audioFormats[0] : &formatOfFile(out);
+    }
+
+    std::vector<Job> jobs;
+    std::set<std::string> outputs;
+    for (const std::string& roll : rolls) {
+        Job job;
+        job.roll = roll;
+        job.out = !out.empty() ? out
+                               : (outDir.empty() ? "" : outDir + "/") + stemOf(roll) +
+                                     settings.format->extension;
+        if (!outputs.insert(job.out).second) {
+            throw UsageError("two rolls would be rendered to " + job.out);
+        }
+        jobs.push_back(job);
+    }
+
+    showSynthesizerMessages(settings.verbose);
+    const std::vector<std::string> types = audioFileTypes();
+    if (std::find(types.begin(), types.end(), settings.format->fluidType) == types.end()) {
+        std::cerr << "kolvo render: " << settings.format->title
+                  << " output is not available: the linked libfluidsynth cannot write "
+                  << settings.format->name << " files (use --format wav)" << std::endl;
+        return 1;
+    }
+    std::string why;
+    settings.soundfont = chooseSoundfont(soundfontGiven, why);
+    if (settings.soundfont.empty()) {
+        std::cerr << "kolvo render: no soundfont found; give one with --soundfont" << std::endl;
+        return 1;
+    }
+    if (!settings.quiet) {
+        std::cerr << "kolvo: soundfont " << settings.soundfont << " (" << why << ")" << std::endl;
+    }
+
+    if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST) {
+        std::cerr << "kolvo: " << outDir << ": cannot make the folder: " << std::strerror(errno)
+                  << std::endl;
+        return 1;
+    }
+    catchInterrupt();
+    if (jobs.size() == 1) {
+        return renderOne(jobs[0].roll, jobs[0].out, settings, progressFd);
+    }
+    return renderInChildren(jobs, settings, parallel);
+}

@@ -1,0 +1,110 @@
+// A roll as the companion program handles it: the bytes of its file, read
+// once, and its arrangement for an organ, made by the players' own driver
+// and translators.  Nothing here sounds.
+
+#ifndef KOLVO_TOOL_ROLL_H
+#define KOLVO_TOOL_ROLL_H
+
+#include <string>
+#include <vector>
+
+#include "MidiFile.h"
+#include "organ.h"
+
+struct RollFile {
+    std::string path;
+    std::string bytes;
+};
+
+// Reads the file at `path`.  False, with the refusal text, when it does
+// not exist, is a directory or cannot be read.
+bool loadRollFile(const std::string& path, RollFile& roll, std::string& refusal);
+
+// Reads the file's bytes as a MIDI file with the library.  False, with the
+// refusal (the library's first message), when it is none.
+bool readMidiFile(const RollFile& file, MidiFile& midi, std::string& refusal);
+
+// A hole as the driver hands it to the translator: start and duration in
+// seconds of roll time, and its position on the tracker bar.
+struct RollHole {
+    double start;
+    double duration;
+    int hole;
+};
+
+// A copyright, title or text of the roll (meta type 2, 3 or 1), as the
+// players print it.
+struct RollText {
+    int type;
+    std::string text;
+};
+
+struct Arrangement {
+    const OrganProfile* organ = nullptr;  // null: no organ plays the roll
+    std::string refusal;  // why the organ does not play the roll; empty when it does
+    bool midiFile = false;  // the library read it as a MIDI file
+    bool readable = false;  // a one-track MIDI file with ticks per quarter note
+
+    // Read from a MIDI file.
+    int ticksPerQuarterNote = 0;
+    std::vector<RollText> texts;  // of its first track
+
+    // From here on only for a readable roll.
+    bool rollHasTempo = false;
+    double inputTempo = 0.0;      // the roll's own tempo, or the default
+    bool inputTempoUsed = false;  // within the limits, so taken as the output tempo
+    double outputTempo = 0.0;
+
+    // From here on only when an organ translated the roll.
+    std::string file;  // the arrangement as the player writes it, without padding
+    std::vector<RollHole> holes;  // every completed hole, in the order translated
+    double lastEnd = 0.0;  // roll seconds at which the last hole closes
+    int playingSeconds = 0;
+    std::string playingTime;  // the players' line: "Playing time: M minutes S seconds"
+    int holesOutsideScale = 0;
+    int requiredHoles = 0;
+    int firstNoteTick = -1;  // of the arrangement's first note; -1 when it has none
+
+    bool playable() const { return organ != nullptr && refusal.empty(); }
+
+    // Seconds of playing time (at the output tempo) at a time of the roll.
+    double playedSeconds(double rollSeconds) const {
+        return rollSeconds * inputTempo / outputTempo;
+    }
+};
+
+// The roll arranged for `organ` as its player would arrange it, at the
+// output tempo `tempo` (a checked --tempo argument) or, when empty, at the
+// roll's own.  The refusal says why the organ does not play it.
+Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const std::string& tempo);
+
+// The roll tried on each organ in turn: the arrangement of the first
+// whose translator accepts it.  When none does, an arrangement without an
+// organ whose refusal says why; each attempt goes to `tried` when given.
+Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
+                             std::vector<Arrangement>* tried = nullptr);
+
+// The organ when given, else the one that accepts the roll.
+Arrangement arrangeForOrgan(const OrganProfile* organ, const RollFile& roll,
+                            const std::string& tempo);
+
+// The roll's title (its first track name), else its file name.
+std::string rollTitle(const Arrangement& arrangement, const std::string& path);
+
+// The file name of a path, and that name without its extension.
+std::string fileNameOf(const std::string& path);
+std::string stemOf(const std::string& path);
+
+// The longest roll that is pictured or rendered, in seconds of playing
+// time, and the refusal of a longer one.  (A WAV file holds less than
+// seven hours.)
+const double longestRollSeconds = 5 * 3600.0;
+std::string tooLongRefusal();
+
+// Loads the roll and arranges it for the organ (when given, else for the
+// one that accepts it).  When it cannot be played, prints its error line
+// on standard error and returns false.
+bool arrangePlayable(const std::string& path, const OrganProfile* organ, const std::string& tempo,
+                     Arrangement& arrangement);
+
+#endif

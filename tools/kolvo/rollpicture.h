@@ -1,0 +1,24 @@
+// A picture of a roll as its organ sees it, as SVG: time runs along the
+// roll from left to right, in strips of half a minute one below the other
+// so that a long roll stays readable; one lane per hole of the organ's
+// scale, the lowest at the bottom, labelled with what the hole does; each
+// hole a rounded perforation coloured by its kind; a seconds axis under
+// every strip, and a legend.
+
+#ifndef KOLVO_TOOL_ROLLPICTURE_H
+#define KOLVO_TOOL_ROLLPICTURE_H
+
+#include <string>
+
+#include "roll.h"
+
+// How long the picture of the roll runs: seconds of playing time until its
+// last hole in the scale has closed.
+double pictureSeconds(const Arrangement& roll);
+
+// The SVG document of the arranged roll (its organ must be set), with the
+// title and the file name in its heading.
+std::string rollPicture(const Arrangement& roll, const std::string& title,
+                        const std::string& fileName);
+
+#endif

@@ -1,0 +1,65 @@
+// Settings, soundfont and messages of the synthesizer.
+
+#include "synthesis.h"
+
+#include <fluidsynth.h>
+#include <sys/stat.h>
+
+#include "runstate.h"
+
+#ifndef KOLVO_BUILT_SOUNDFONT
+#define KOLVO_BUILT_SOUNDFONT ""
+#endif
+
+namespace {
+
+bool isFile(const std::string& path) {
+    struct stat status;
+    return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+void collectOption(void* data, const char* /*name*/, const char* option) {
+    static_cast<std::vector<std::string>*>(data)->push_back(option);
+}
+
+}  // namespace
+
+std::string chooseSoundfont(const std::string& given, std::string& why) {
+    if (!given.empty()) {
+        why = "given";
+        return given;
+    }
+    const struct {
+        const char* path;
+        const char* why;
+    } choices[] = {
+        {font, "the players' fixed path"},
+        {KOLVO_BUILT_SOUNDFONT, "the band-organ soundfont of the build"},
+        {"/usr/share/sounds/sf2/TimGM6mb.sf2", "Debian's General MIDI soundfont"},
+    };
+    for (const auto& choice : choices) {
+        if (isFile(choice.path)) {
+            why = choice.why;
+            return choice.path;
+        }
+    }
+    return "";
+}
+
+void showSynthesizerMessages(bool show) {
+    for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+        if (!show || level == FLUID_INFO || level == FLUID_DBG) {
+            fluid_set_log_function(level, nullptr, nullptr);
+        }
+    }
+}
+
+std::vector<std::string> audioFileTypes() {
+    std::vector<std::string> types;
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings != nullptr) {
+        fluid_settings_foreach_option(settings, "audio.file.type", &types, collectOption);
+        delete_fluid_settings(settings);
+    }
+    return types;
+}

@@ -1,0 +1,26 @@
+// What rendering and playing a roll share at the FluidSynth edge: the
+// synthesizer's settings, the choice of soundfont, FluidSynth's messages,
+// and the audio file types of the linked libfluidsynth.
+
+#ifndef KOLVO_TOOL_SYNTHESIS_H
+#define KOLVO_TOOL_SYNTHESIS_H
+
+#include <string>
+#include <vector>
+
+// The soundfont to sound rolls with: `given` when not empty; else the
+// players' fixed path when it exists in the working directory; else the
+// band-organ soundfont the build generated, when it did; else Debian's
+// General MIDI soundfont.  Empty when none exists.  `why` tells which.
+std::string chooseSoundfont(const std::string& given, std::string& why);
+
+// FluidSynth's own errors and warnings (a bank missing from the
+// soundfont, for one) go to standard error only when `show`; otherwise the
+// program says in its own words what failed.
+void showSynthesizerMessages(bool show);
+
+// The audio file types the linked libfluidsynth can write ("wav",
+// "flac", "oga", ...).
+std::vector<std::string> audioFileTypes();
+
+#endif
