@@ -156,7 +156,7 @@ double notePass(const OrganProfile& organ, MidiFile& roll) {
             duration = end - pending[key];
             organ.translate(pending[key], duration, key);
             pending[key] = -1.0;
-            if (outofrangecount > 2) {
+            if (outofrangecount > mostHolesOutsideScale) {
                 break;  // a roll of another organ: refused without going on
             }
         }

@@ -33,7 +33,7 @@ expect_status 0
 # A roll the given organ does not play is refused in the player's words.
 run_program "$KOLVO" export --organ 150 "$DEMO165" out.mid
 expect_status 1
-expect_stderr_only "kolvo: $DEMO165: Invalid w150 e-roll: 134 holes outside the scale 24 to 77 (at most 2), 4 required holes (at least 10)"
+expect_stderr_only "kolvo: $DEMO165: Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77"
 [[ ! -e $RUN_DIR/out.mid ]] || fail "a refused roll left a file"
 
 e2e_finish

@@ -23,7 +23,7 @@ for line in "  Organ: Wurlitzer 165" "  Organ: Wurlitzer 150" "  Ticks per quart
     "  Input tempo: 120" "  Output tempo: 120" "  Playing time: 0 minutes 55 seconds" \
     "  Title: Ode to Joy - Ludwig van Beethoven (1824)" \
     "  Organ: neither: Invalid e-roll, 2 tracks" "  Title: General MIDI song" \
-    "  Organ: neither: fits neither organ (Invalid w165 e-roll: 12 holes outside the scale 24 to 98 (at most 2), 0 required holes (at least 10); Invalid w150 e-roll: 12 holes outside the scale 24 to 77 (at most 2), 0 required holes (at least 10))" \
+    "  Organ: neither: fits neither organ (Invalid w165 e-roll: more than 2 holes outside the scale 24 to 98; Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77)" \
     "     94  Shutter open               3" "     27  Cancel                     3"; do
     grep -qxF -- "$line" "$WORK/stdout" || fail "no line: $line"
 done

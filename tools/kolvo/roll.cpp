@@ -61,17 +61,17 @@ int firstNoteTick() {
     return first;
 }
 
-// What the counters say against the organ's thresholds.
+// What the counters say against the organ's thresholds.  The note pass
+// stops at the first hole outside the scale that is one too many, so then
+// only that is known.
 std::string countsRefusal(const OrganProfile& organ) {
     std::ostringstream why;
-    why << organ.invalidRoll << ":";
+    why << organ.invalidRoll << ": ";
     if (outofrangecount > mostHolesOutsideScale) {
-        why << " " << outofrangecount << " holes outside the scale " << organ.lowestHole
-            << " to " << organ.highestHole << " (at most " << mostHolesOutsideScale << ")";
-    }
-    if (requirednotecount < fewestRequiredHoles) {
-        why << (outofrangecount > mostHolesOutsideScale ? "," : "") << " " << requirednotecount
-            << " required holes (at least " << fewestRequiredHoles << ")";
+        why << "more than " << mostHolesOutsideScale << " holes outside the scale "
+            << organ.lowestHole << " to " << organ.highestHole;
+    } else {
+        why << requirednotecount << " required holes (at least " << fewestRequiredHoles << ")";
     }
     return why.str();
 }
