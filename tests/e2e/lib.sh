@@ -65,8 +65,9 @@ run_program() {
     LAST_COMMAND="$*"
 }
 
+# FAIL_WORD: how a failed check is labelled, "FAIL" unless a test says.
 fail() {
-    echo "FAIL [$LAST_COMMAND]: $*"
+    echo "${FAIL_WORD:-FAIL} [$LAST_COMMAND]: $*"
     FAILURES=$((FAILURES + 1))
 }
 
