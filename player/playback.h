@@ -13,9 +13,9 @@ struct Synthesizer;
 // and the audio output, in that order; from then on the audio output
 // renders on a thread of its own.  Then loads the soundfont at `fontPath`.
 // When one of the objects cannot be created, deletes those made so far,
-// prints one line on standard error and ends the process with status 1.  A soundfont that is missing
-// or cannot be loaded gets one warning line on standard error, and the run
-// goes on without sound.
+// prints one line on standard error and ends the process with status 1.
+// A soundfont that is missing or cannot be loaded gets one warning line on
+// standard error, and the run goes on without sound.
 Synthesizer* startSynthesizer(const char* fontPath);
 
 // Queues the MIDI file held in the first `length` bytes of `buffer`,
