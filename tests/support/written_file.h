@@ -90,8 +90,10 @@ inline WrittenFile readWrittenFile(const std::string& bytes) {
         bool ended = false;
         while (at < end && !ended) {
             long delta = 0;
+            const size_t deltaAt = at;
             if (!readVlq(bytes, at, end, delta) || at >= end) {
-                why << "track " << track << ": bad delta time";
+                why << "track " << track << ": bad delta time after tick " << tick
+                    << (at - deltaAt == 4 && at < end ? " (longer than four bytes)" : "");
                 file.error = why.str();
                 return file;
             }
