@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "FatalError.h"
@@ -54,6 +55,24 @@ std::string rereadProblem(const std::string& written) {
     return again.str() == written ? "" : "the file read back writes other bytes";
 }
 
+// Why the events of a file just read do not stand at absolute times from 0
+// on, in order; empty when they do.
+std::string timeProblem(MidiFile& file) {
+    for (int track = 0; track < file.getTrackCount(); track++) {
+        int previous = 0;
+        for (int index = 0; index < file.getNumEvents(track); index++) {
+            const int time = file.getEvent(track, index).time;
+            if (time < previous) {
+                return "the reader puts an event of track " + std::to_string(track) +
+                       " at tick " + std::to_string(time) + ", before tick " +
+                       std::to_string(previous);
+            }
+            previous = time;
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string checkReadWriteRead(const unsigned char* bytes, std::size_t size) {
@@ -63,6 +82,10 @@ std::string checkReadWriteRead(const unsigned char* bytes, std::size_t size) {
         MidiFile file;
         if (!file.read(bytes, static_cast<long>(size), "input")) {
             return "";  // refused
+        }
+        const std::string problem = timeProblem(file);
+        if (!problem.empty()) {
+            return problem;
         }
         std::ostringstream out;
         if (!file.write(out)) {

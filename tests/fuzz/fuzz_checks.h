@@ -16,8 +16,9 @@
 
 #include "organ.h"
 
-// Read the bytes; when the reader accepts them and the writer writes the
-// file, the written bytes read again and write again to the same bytes.
+// Read the bytes; when the reader accepts them, every event stands at an
+// absolute time from 0 on, in order, and when the writer writes the file,
+// the written bytes read again and write again to the same bytes.
 std::string checkReadWriteRead(const unsigned char* bytes, std::size_t size);
 
 // Translate the bytes as a roll of `organ` from the initial run state,
