@@ -229,9 +229,8 @@ int runRoll(const OrganProfile& organ, int argc, char** argv) {
         return 1;
     }
 
-    // The synthesizer runs from here on; a refusal below ends the process
-    // with it still alive.
-    Synthesizer* synthesizer = startSynthesizer(font);
+    // The synthesizer runs from here on, until the run returns.
+    SynthesizerRun synthesizer(font);
 
     MidiFile roll(rollPath);
     const std::string refusal = rollRefusal(roll);
@@ -257,7 +256,6 @@ int runRoll(const OrganProfile& organ, int argc, char** argv) {
         std::cerr << playBufferNotAllocated << std::endl;
         return 1;
     }
-    playToEnd(synthesizer, op_buffer, length);
-    stopSynthesizer(synthesizer);
+    synthesizer.playToEnd(op_buffer, length);
     return 0;
 }

@@ -18,13 +18,26 @@ struct Synthesizer {
 
 namespace {
 
-// Nothing can be played without the object; what has been created is left
-// to the end of the process.
-void giveUpUnless(const void* created, const char* message) {
+// Nothing can be played without the object: what has been created so far is
+// deleted (FluidSynth's delete functions pass over a null object) and the
+// process ends.
+void giveUpUnless(Synthesizer* s, const void* created, const char* message) {
     if (created == nullptr) {
+        stopSynthesizer(s);
         std::cerr << message << std::endl;
         std::exit(1);
     }
+}
+
+// The synthesizer of the SynthesizerRun in force, for the fatal handler.
+Synthesizer* running = nullptr;
+
+[[noreturn]] void stopRunningAndExit() {
+    if (running != nullptr) {
+        stopSynthesizer(running);
+        running = nullptr;
+    }
+    std::exit(1);
 }
 
 }  // namespace
@@ -33,19 +46,19 @@ Synthesizer* startSynthesizer(const char* fontPath) {
     Synthesizer* s = new Synthesizer;
 
     s->settings = new_fluid_settings();
-    giveUpUnless(s->settings, "Cannot create the synthesizer settings");
+    giveUpUnless(s, s->settings, "Cannot create the synthesizer settings");
     fluid_settings_setnum(s->settings, "synth.gain", synthesizerGain);
 
     s->synth = new_fluid_synth(s->settings);
-    giveUpUnless(s->synth, "Cannot create the synthesizer");
+    giveUpUnless(s, s->synth, "Cannot create the synthesizer");
 
     s->player = new_fluid_player(s->synth);
-    giveUpUnless(s->player, "Cannot create the MIDI file player");
+    giveUpUnless(s, s->player, "Cannot create the MIDI file player");
 
     // Without an audio output the player would never advance, and waiting
     // for it would never end.
     s->audio = new_fluid_audio_driver(s->settings, s->synth);
-    giveUpUnless(s->audio, audioOutputMissing);
+    giveUpUnless(s, s->audio, audioOutputMissing);
 
     bool loaded = false;
     if (fluid_is_soundfont(fontPath)) {
@@ -70,4 +83,19 @@ void stopSynthesizer(Synthesizer* s) {
     delete_fluid_synth(s->synth);
     delete_fluid_settings(s->settings);
     delete s;
+}
+
+SynthesizerRun::SynthesizerRun(const char* fontPath) {
+    running = startSynthesizer(fontPath);
+    previousHandler = setFatalHandler(stopRunningAndExit);
+}
+
+SynthesizerRun::~SynthesizerRun() {
+    setFatalHandler(previousHandler);
+    stopSynthesizer(running);
+    running = nullptr;
+}
+
+void SynthesizerRun::playToEnd(const unsigned char* buffer, long length) {
+    ::playToEnd(running, buffer, length);
 }
