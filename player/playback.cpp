@@ -2,25 +2,18 @@
 
 #include "playback.h"
 
-#include <fluidsynth.h>
-
 #include <cstdlib>
 #include <iostream>
 
+#include "fluidobjects.h"
 #include "messages.h"
 
-struct Synthesizer {
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-    fluid_player_t* player = nullptr;
-    fluid_audio_driver_t* audio = nullptr;
-};
+struct Synthesizer : FluidObjects {};
 
 namespace {
 
 // Nothing can be played without the object: what has been created so far is
-// deleted (FluidSynth's delete functions pass over a null object) and the
-// process ends.
+// deleted and the process ends.
 void giveUpUnless(Synthesizer* s, const void* created, const char* message) {
     if (created == nullptr) {
         stopSynthesizer(s);
@@ -78,10 +71,6 @@ void playToEnd(Synthesizer* s, const unsigned char* buffer, long length) {
 }
 
 void stopSynthesizer(Synthesizer* s) {
-    delete_fluid_audio_driver(s->audio);
-    delete_fluid_player(s->player);
-    delete_fluid_synth(s->synth);
-    delete_fluid_settings(s->settings);
     delete s;
 }
 

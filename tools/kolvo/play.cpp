@@ -2,7 +2,7 @@
 // title and elapsed / total time on a terminal.  Each roll plays in a
 // child process of its own.
 
-#include <fluidsynth.h>
+#include "fluidobjects.h"
 #include <signal.h>
 
 #include <algorithm>
@@ -68,37 +68,13 @@ struct Settings {
     bool quiet = false;
 };
 
-// The FluidSynth objects of one roll, deleted in the reverse order of
-// their creation.
-struct LiveSynth {
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-    fluid_player_t* player = nullptr;
-    fluid_audio_driver_t* audio = nullptr;
-
-    ~LiveSynth() {
-        if (audio != nullptr) {
-            delete_fluid_audio_driver(audio);
-        }
-        if (player != nullptr) {
-            delete_fluid_player(player);
-        }
-        if (synth != nullptr) {
-            delete_fluid_synth(synth);
-        }
-        if (settings != nullptr) {
-            delete_fluid_settings(settings);
-        }
-    }
-};
-
 // Plays one roll to its end, or until Ctrl-C.  Runs in a child process.
 int playOne(const std::string& path, const Settings& settings) {
     Arrangement a;
     if (!arrangePlayable(path, settings.organ, settings.tempo, a)) {
         return 1;
     }
-    LiveSynth s;
+    FluidObjects s;
     s.settings = new_fluid_settings();
     fluid_settings_setnum(s.settings, "synth.gain", synthesizerGain);
     s.synth = new_fluid_synth(s.settings);
@@ -181,14 +157,9 @@ int playCommand(int argc, char** argv) {
         throw UsageError("play needs at least one roll");
     }
     showSynthesizerMessages(verbose);
-    std::string why;
-    settings.soundfont = chooseSoundfont(soundfontGiven, why);
+    settings.soundfont = announceSoundfont("play", soundfontGiven, settings.quiet);
     if (settings.soundfont.empty()) {
-        std::cerr << "kolvo play: no soundfont found; give one with --soundfont" << std::endl;
         return 1;
-    }
-    if (!settings.quiet) {
-        std::cerr << "kolvo: soundfont " << settings.soundfont << " (" << why << ")" << std::endl;
     }
 
     struct sigaction action;

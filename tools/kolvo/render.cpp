@@ -422,14 +422,9 @@ int renderCommand(int argc, char** argv) {
                   << settings.format->name << " files (use --format wav)" << std::endl;
         return 1;
     }
-    std::string why;
-    settings.soundfont = chooseSoundfont(soundfontGiven, why);
+    settings.soundfont = announceSoundfont("render", soundfontGiven, settings.quiet);
     if (settings.soundfont.empty()) {
-        std::cerr << "kolvo render: no soundfont found; give one with --soundfont" << std::endl;
         return 1;
-    }
-    if (!settings.quiet) {
-        std::cerr << "kolvo: soundfont " << settings.soundfont << " (" << why << ")" << std::endl;
     }
 
     if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST) {

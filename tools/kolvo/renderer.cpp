@@ -2,7 +2,7 @@
 
 #include "renderer.h"
 
-#include <fluidsynth.h>
+#include "fluidobjects.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,37 +11,10 @@
 
 #include "playback.h"
 
-namespace {
-
-// The FluidSynth objects of one rendering, deleted in the reverse order
-// of their creation.
-struct OfflineSynth {
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
-    fluid_player_t* player = nullptr;
-    fluid_file_renderer_t* renderer = nullptr;
-
-    ~OfflineSynth() {
-        if (renderer != nullptr) {
-            delete_fluid_file_renderer(renderer);
-        }
-        if (player != nullptr) {
-            delete_fluid_player(player);
-        }
-        if (synth != nullptr) {
-            delete_fluid_synth(synth);
-        }
-        if (settings != nullptr) {
-            delete_fluid_settings(settings);
-        }
-    }
-};
-
-}  // namespace
 
 double renderToFile(const RenderRequest& request, const std::function<void(double)>& progress,
                     const volatile std::sig_atomic_t& stopRequested, std::string& error) {
-    OfflineSynth s;
+    FluidObjects s;
     s.settings = new_fluid_settings();
     if (s.settings == nullptr) {
         error = "cannot create the synthesizer settings";

@@ -5,6 +5,8 @@
 #include <fluidsynth.h>
 #include <sys/stat.h>
 
+#include <iostream>
+
 #include "runstate.h"
 
 #ifndef KOLVO_BUILT_SOUNDFONT
@@ -44,6 +46,18 @@ std::string chooseSoundfont(const std::string& given, std::string& why) {
         }
     }
     return "";
+}
+
+std::string announceSoundfont(const char* command, const std::string& given, bool quiet) {
+    std::string why;
+    const std::string soundfont = chooseSoundfont(given, why);
+    if (soundfont.empty()) {
+        std::cerr << "kolvo " << command << ": no soundfont found; give one with --soundfont"
+                  << std::endl;
+    } else if (!quiet) {
+        std::cerr << "kolvo: soundfont " << soundfont << " (" << why << ")" << std::endl;
+    }
+    return soundfont;
 }
 
 void showSynthesizerMessages(bool show) {

@@ -14,6 +14,10 @@
 // General MIDI soundfont.  Empty when none exists.  `why` tells which.
 std::string chooseSoundfont(const std::string& given, std::string& why);
 
+// chooseSoundfont() for subcommand `command`, saying on standard error which
+// soundfont it uses (unless `quiet`), or that there is none (then empty).
+std::string announceSoundfont(const char* command, const std::string& given, bool quiet);
+
 // FluidSynth's own errors and warnings (a bank missing from the
 // soundfont, for one) go to standard error only when `show`; otherwise the
 // program says in its own words what failed.
