@@ -25,11 +25,14 @@
 #include <vector>
 
 #include "MidiFile.h"
+#include "xlate150.h"
+#include "xlate165.h"
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// The organs' scales.  Pitches are MIDI note numbers, middle C = 60 = C4.
+// The organs' scales, read from the translators' hole tables.  Pitches are
+// MIDI note numbers, middle C = 60 = C4.
 
 // How a part's holes are cut from its written notes.
 enum class Cut {
@@ -44,12 +47,12 @@ struct PitchHole {
 };
 
 struct NamedHole {
-    const char* name;
+    std::string name;
     int hole;
 };
 
 struct PartScale {
-    const char* part;
+    std::string part;
     Cut cut;
     std::vector<PitchHole> pitches;
     std::vector<NamedHole> names;
@@ -61,66 +64,89 @@ struct Organ {
     std::vector<PartScale> parts;
 };
 
-const Organ kWurlitzer165 = {
-    "165",
-    {78, 79, 80, 81, 82, 83, 84, 85, 86, 87, 89, 90, 91, 94, 95, 96, 97, 98},
-    {
-        {"bass", Cut::Pipe,
-         {{36, 35}, {38, 36}, {40, 37}, {41, 38}, {43, 39}, {45, 40}},
-         {{"soft", 41}}},  // A2 very softly, 2 s after the hole opens
-        {"accomp", Cut::Pipe,
-         {{55, 42}, {57, 43}, {58, 44}, {59, 45}, {60, 46},
-          {61, 47}, {62, 48}, {64, 49}, {65, 50}, {66, 51}},
-         {}},
-        {"melody", Cut::Pipe,
-         {{67, 53}, {68, 54}, {69, 55}, {70, 56}, {71, 57}, {72, 58},
-          {73, 59}, {74, 60}, {75, 61}, {76, 62}, {77, 63}, {78, 64},
-          {79, 65}, {80, 66}, {81, 67}, {82, 68}, {83, 69}, {84, 70},
-          {85, 71}, {86, 72}, {88, 73}, {89, 74}},
-         {}},
-        {"trumpet", Cut::Pipe,
-         {{53, 76}, {54, 77}, {55, 78}, {56, 79}, {57, 80}, {58, 81},
-          {59, 82}, {60, 83}, {61, 84}, {62, 85}, {64, 86}, {65, 87},
-          {66, 88}, {67, 89}},
-         {}},
-        {"drums", Cut::Beater, {},
-         {{"triangle", 27}, {"crash", 30}, {"snare", 34}, {"bassdrum", 90},
-          {"castanets", 95}, {"snare2", 96}, {"conga", 97}}},
-        {"ctl", Cut::Control, {},
-         {{"c2", 24}, {"g2", 25}, {"d2orf2", 26}, {"shutclose", 28},
-          {"d2orf2@29", 29}, {"g2@31", 31}, {"gsharp2", 32}, {"a2", 33},
-          {"cancel", 75}, {"g7", 91}, {"gsharp7", 92}, {"a7", 93},
-          {"shutopen", 94}}},
-    },
-};
+std::string lowerWithoutBlanks(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c != ' ') {
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return out;
+}
 
-const Organ kWurlitzer150 = {
-    "150",
-    {69, 70, 71, 72, 73, 74, 75, 76, 77},
-    {
-        {"trombone", Cut::Pipe, {{43, 30}, {36, 31}, {38, 32}}, {}},
-        {"bass", Cut::Pipe,
-         {{43, 33}, {36, 34}, {38, 35}},
-         {{"soft", 28}}},  // G2 very softly, 2 s after the hole opens
-        {"accomp", Cut::Pipe,
-         {{55, 36}, {57, 37}, {59, 38}, {60, 39}, {62, 40},
-          {64, 41}, {65, 42}, {66, 43}, {67, 44}},
-         {}},
-        {"melody", Cut::Pipe,
-         {{67, 45}, {69, 46}, {71, 47}, {72, 48}, {73, 49}, {74, 50},
-          {76, 51}, {77, 52}, {78, 53}, {79, 54}, {81, 55}, {83, 56},
-          {84, 57}, {85, 58}, {86, 59}, {88, 60}},
-         {}},
-        {"trumpet", Cut::Pipe,
-         {{60, 61}, {62, 62}, {64, 63}, {65, 64}, {66, 65}, {67, 66},
-          {69, 67}, {71, 68}, {72, 69}, {73, 70}, {74, 71}, {76, 72},
-          {77, 73}, {78, 74}, {79, 75}},
-         {}},
-        {"drums", Cut::Beater, {}, {{"snare", 29}, {"bassdrum", 76}}},
-        {"ctl", Cut::Control, {},
-         {{"shutopen", 24}, {"bells", 25}, {"stop", 26}, {"cancel", 27}}},
-    },
-};
+PartScale& partNamed(Organ& organ, const std::string& name, Cut cut) {
+    for (PartScale& part : organ.parts) {
+        if (part.part == name) {
+            return part;
+        }
+    }
+    organ.parts.push_back({name, cut, {}, {}});
+    return organ.parts.back();
+}
+
+// The parts of a score for an organ, and the names of its holes, made from
+// what each hole does:
+//   a pipe sounds in the part named by its label's first word (bass,
+//   trombone, accomp, melody, trumpet), by its pitch; the soft delayed
+//   note is "soft" in the part of its section;
+//   a drum is in "drums", named by its label without blanks ("bassdrum",
+//   "electricsnare");
+//   a control hole is in "ctl", named by its label without "Register",
+//   "on" and blanks ("c2", "bells", "shutteropen", "cancel"); a second
+//   hole of the same name is that name, "@" and its number ("g2@31").
+Organ organFrom(const OrganProfile& profile) {
+    Organ organ{profile.name, {}, {}};
+    for (int hole = profile.lowestHole; hole <= profile.highestHole; hole++) {
+        const HoleInfo info = profile.describeHole(hole);
+        if (info.counted) {
+            organ.required.push_back(hole);
+        }
+        const std::string& label = info.label;
+        switch (info.kind) {
+            case HoleKind::Bass:
+            case HoleKind::Accompaniment:
+            case HoleKind::Melody:
+            case HoleKind::Trumpet: {
+                if (label.rfind("Soft delayed", 0) == 0) {
+                    partNamed(organ, "bass", Cut::Pipe).names.push_back({"soft", hole});
+                } else {
+                    partNamed(organ, lowerWithoutBlanks(label.substr(0, label.find(' '))),
+                              Cut::Pipe)
+                        .pitches.push_back({info.note, hole});
+                }
+                break;
+            }
+            case HoleKind::Percussion:
+                partNamed(organ, "drums", Cut::Beater)
+                    .names.push_back({lowerWithoutBlanks(label), hole});
+                break;
+            case HoleKind::Register:
+            case HoleKind::Shutter:
+            case HoleKind::Cancel: {
+                std::string name = label;
+                if (name.rfind("Register ", 0) == 0) {
+                    name.erase(0, 9);
+                }
+                if (name.size() > 3 && name.compare(name.size() - 3, 3, " on") == 0) {
+                    name.erase(name.size() - 3);
+                }
+                name = lowerWithoutBlanks(name);
+                PartScale& controls = partNamed(organ, "ctl", Cut::Control);
+                for (const NamedHole& named : controls.names) {
+                    if (named.name == name) {
+                        name += "@" + std::to_string(hole);
+                        break;
+                    }
+                }
+                controls.names.push_back({name, hole});
+                break;
+            }
+            case HoleKind::Nothing:
+                break;
+        }
+    }
+    return organ;
+}
 
 // ---------------------------------------------------------------------------
 // The score.
@@ -364,10 +390,12 @@ void readMusic(const std::vector<std::string>& fields, Score& score, int line) {
 void readHeader(const std::string& key, const std::string& value, Score& score, int line) {
     std::vector<std::string> fields = words(value);
     if (key == "organ") {
+        static const Organ wurlitzer165 = organFrom(organ165);
+        static const Organ wurlitzer150 = organFrom(organ150);
         if (value == "165") {
-            score.organ = &kWurlitzer165;
+            score.organ = &wurlitzer165;
         } else if (value == "150") {
-            score.organ = &kWurlitzer150;
+            score.organ = &wurlitzer150;
         } else {
             fail(line, "organ must be 165 or 150");
         }
