@@ -2,6 +2,7 @@
 
 #include "child.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,4 +95,26 @@ int exitStatusOf(int waitStatus) {
 
 pid_t runningChild() {
     return waitingFor;
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+namespace {
+
+void onInterrupt(int) {
+    interrupted = 1;
+    if (const pid_t child = runningChild()) {
+        kill(child, SIGINT);
+    }
+}
+
+}  // namespace
+
+void catchInterrupt() {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }

@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <csignal>
 #include <functional>
 #include <string>
 
@@ -27,5 +28,16 @@ int exitStatusOf(int waitStatus);
 // The child that runInChild() is waiting for, 0 when none; a signal
 // handler may pass a signal on to it.
 pid_t runningChild();
+
+// The exit status of a program stopped by Ctrl-C.
+const int interruptedStatus = 130;
+
+// Set once Ctrl-C (SIGINT) or SIGTERM has come, after catchInterrupt().
+extern volatile std::sig_atomic_t interrupted;
+
+// From now on Ctrl-C and SIGTERM set `interrupted` instead of ending the
+// process, and pass the signal on to the child that runInChild() waits for
+// (a Ctrl-C from the terminal has reached it already).
+void catchInterrupt();
 
 #endif

@@ -46,20 +46,8 @@ const char* const help =
     "\n"
     "Exit status: 0 played, 1 a roll refused or no audio output, 130 stopped.\n";
 
-const int interruptedStatus = 130;
 // A child's status when there is no audio output: no roll can be played.
 const int noAudioStatus = 3;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-// In the parent, Ctrl-C also reaches the child that plays (when it came
-// from the terminal, it has already).
-void onInterrupt(int) {
-    interrupted = 1;
-    if (const pid_t child = runningChild()) {
-        kill(child, SIGINT);
-    }
-}
 
 struct Settings {
     const OrganProfile* organ = nullptr;
@@ -162,12 +150,7 @@ int playCommand(int argc, char** argv) {
         return 1;
     }
 
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    catchInterrupt();
 
     int status = 0;
     for (const std::string& roll : rolls) {

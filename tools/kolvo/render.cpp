@@ -90,23 +90,6 @@ const AudioFormat& formatOfFile(const std::string& path) {
     return audioFormats[0];
 }
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) {
-    interrupted = 1;
-}
-
-void catchInterrupt() {
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-const int interruptedStatus = 130;
-
 struct Settings {
     const OrganProfile* organ = nullptr;
     std::string tempo;
