@@ -22,9 +22,13 @@ for shown in "Playing E2E 165" "r165.mid  0:03 / 0:03" "Playing E2E 150" "r150.m
 done
 expect_sound
 
-printf 'pcm.!default { type hw card 99 }\n' >"$WORK/home/.asoundrc"
-run_program "$KOLVO" play -q r165.mid r150.mid
-expect_status 1
-expect_stderr_only "kolvo: Cannot open the audio output; kolvo render ROLL writes the roll to an audio file instead"
+# No such device, and (without a configuration of ours) no sound card at
+# all, about which the sound library would have its own say.
+for config in 'pcm.!default { type hw card 99 }' ''; do
+    printf '%s\n' "$config" >"$WORK/home/.asoundrc"
+    run_program "$KOLVO" play -q r165.mid r150.mid
+    expect_status 1
+    expect_stderr_only "kolvo: Cannot open the audio output; kolvo render ROLL writes the roll to an audio file instead"
+done
 
 e2e_finish

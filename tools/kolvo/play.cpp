@@ -3,11 +3,14 @@
 // child process of its own.
 
 #include "fluidobjects.h"
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -54,7 +57,36 @@ struct Settings {
     std::string tempo;
     std::string soundfont;
     bool quiet = false;
+    bool verbose = false;
 };
+
+// The default audio driver of the synthesizer.  The sound libraries below
+// FluidSynth print their own lines on standard error when there is no
+// audio output; they are heard only with --verbose, since the program says
+// in one line what failed.
+fluid_audio_driver_t* openAudioOutput(fluid_settings_t* settings, fluid_synth_t* synth,
+                                      bool verbose) {
+    if (verbose) {
+        return new_fluid_audio_driver(settings, synth);
+    }
+    std::fflush(stderr);
+    const int savedError = dup(STDERR_FILENO);
+    const int nowhere = open("/dev/null", O_WRONLY);
+    if (savedError >= 0 && nowhere >= 0) {
+        dup2(nowhere, STDERR_FILENO);
+    }
+    fluid_audio_driver_t* audio = new_fluid_audio_driver(settings, synth);
+    if (savedError >= 0 && nowhere >= 0) {
+        std::fflush(stderr);
+        dup2(savedError, STDERR_FILENO);
+    }
+    for (int fd : {savedError, nowhere}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    return audio;
+}
 
 // Plays one roll to its end, or until Ctrl-C.  Runs in a child process.
 int playOne(const std::string& path, const Settings& settings) {
@@ -71,7 +103,7 @@ int playOne(const std::string& path, const Settings& settings) {
         std::cerr << "kolvo: cannot create the synthesizer" << std::endl;
         return 1;
     }
-    s.audio = new_fluid_audio_driver(s.settings, s.synth);
+    s.audio = openAudioOutput(s.settings, s.synth, settings.verbose);
     if (s.audio == nullptr) {
         std::cerr << "kolvo: " << audioOutputMissing
                   << "; kolvo render ROLL writes the roll to an audio file instead" << std::endl;
@@ -122,7 +154,6 @@ int playCommand(int argc, char** argv) {
     std::vector<std::string> rolls;
     std::string soundfontGiven;
     Settings settings;
-    bool verbose = false;
     while (args.more()) {
         if (args.flag("-h", "--help")) {
             std::cout << help;
@@ -136,7 +167,7 @@ int playCommand(int argc, char** argv) {
         } else if (args.flag("-q", "--quiet")) {
             settings.quiet = true;
         } else if (args.flag("-v", "--verbose")) {
-            verbose = true;
+            settings.verbose = true;
         } else {
             rolls.push_back(args.operand());
         }
@@ -144,7 +175,7 @@ int playCommand(int argc, char** argv) {
     if (rolls.empty()) {
         throw UsageError("play needs at least one roll");
     }
-    showSynthesizerMessages(verbose);
+    showSynthesizerMessages(settings.verbose);
     settings.soundfont = announceSoundfont("play", soundfontGiven, settings.quiet);
     if (settings.soundfont.empty()) {
         return 1;
