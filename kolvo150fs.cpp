@@ -1,6 +1,6 @@
 // kolvo150: plays a Wurlitzer 150 e-roll through the organ soundfont.
 
-#include "driver.h"
+#include "runroll.h"
 #include "xlate150.h"
 
 int main(int argc, char** argv) {

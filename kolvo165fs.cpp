@@ -1,6 +1,6 @@
 // kolvo165: plays a Wurlitzer 165 e-roll through the organ soundfont.
 
-#include "driver.h"
+#include "runroll.h"
 #include "xlate165.h"
 
 int main(int argc, char** argv) {

@@ -4,16 +4,12 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <ostream>
 #include <limits>
 #include <sstream>
 
 #include "arrangement.h"
-#include "messages.h"
-#include "playback.h"
-#include "playbuffer.h"
 #include "rolltext.h"
 #include "runstate.h"
 
@@ -205,57 +201,4 @@ std::string playingTimeLine(double lastEnd) {
     std::ostringstream line;
     line << "Playing time: " << whole / 60 << " minutes " << whole % 60 << " seconds";
     return line.str();
-}
-
-int runRoll(const OrganProfile& organ, int argc, char** argv) {
-    std::ostream& out = std::cout;
-    result = organ.marker;
-
-    printBanner(organ, out);
-    if (argc != 2 && argc != 3) {
-        out << "Usage: " << (argc > 0 && argv[0] != nullptr ? argv[0] : "") << organ.usageTail
-            << std::endl;
-        return 1;
-    }
-    const char* rollPath = argv[1];
-    std::FILE* probe = std::fopen(rollPath, "r");
-    if (probe == nullptr) {
-        out << inputFileMissing << std::endl;
-        return 1;
-    }
-    std::fclose(probe);
-    if (argc == 3 && !acceptOutputTempo(argv[2])) {
-        out << outputTempoOutOfRange << std::endl;
-        return 1;
-    }
-
-    // The synthesizer runs from here on, until the run returns.
-    SynthesizerRun synthesizer(font);
-
-    MidiFile roll(rollPath);
-    const std::string refusal = rollRefusal(roll);
-    if (!refusal.empty()) {
-        out << refusal << std::endl;
-        return 1;
-    }
-
-    const double lastEnd = translateRoll(organ, roll, out);
-    if (!rollIsValid()) {
-        out << organ.invalidRoll << std::endl;
-        return 1;
-    }
-
-    const std::string writtenFile = writeArrangement();
-    if (writtenFile.empty()) {
-        std::cerr << unwritableArrangement << std::endl;
-        return 1;
-    }
-    out << playingTimeLine(lastEnd) << std::endl;
-    const long length = fillPlaybackBuffer(writtenFile);
-    if (length < 0) {
-        std::cerr << playBufferNotAllocated << std::endl;
-        return 1;
-    }
-    synthesizer.playToEnd(op_buffer, length);
-    return 0;
 }

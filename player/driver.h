@@ -1,7 +1,7 @@
 // The run driver shared by kolvo165 and kolvo150: the steps of one run,
 // from the command line to the end of playback.  Each step is a function
-// of its own so that it can be run without the synthesizer; runRoll() is
-// the whole program.
+// of its own so that it can be run without the synthesizer; runRoll()
+// (runroll.h) is the whole program.
 
 #ifndef KOLVO_DRIVER_H
 #define KOLVO_DRIVER_H
@@ -74,9 +74,5 @@ std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream&
 // minutes S seconds".
 int playingSeconds(double lastEnd);
 std::string playingTimeLine(double lastEnd);
-
-// The whole program: banner, arguments, synthesizer, reading, translation,
-// validity test, playback.  Returns the exit status.
-int runRoll(const OrganProfile& organ, int argc, char** argv);
 
 #endif

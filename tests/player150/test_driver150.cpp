@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "runroll.h"
 #include "runstate.h"
 #include "testbytes.h"
 #include "xlate150.h"

@@ -14,6 +14,7 @@
 
 #include "arrangement.h"
 #include "driver.h"
+#include "runroll.h"
 #include "playbuffer.h"
 #include "rolltext.h"
 #include "runstate.h"
