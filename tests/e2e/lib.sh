@@ -200,6 +200,24 @@ e2e_finish() {
     exit 0
 }
 
+# --- what an install puts in place -----------------------------------------
+
+# Every file an install puts under its prefix (and the package under /usr).
+INSTALLED_FILES=(
+    bin/kolvo
+    bin/kolvo150
+    bin/kolvo165
+    share/kolvo/bandorgan.sf2
+)
+
+# expect_same_lines WHAT EXPECTED ACTUAL: two lists of lines are the same.
+expect_same_lines() {
+    if [ "$2" != "$3" ]; then
+        fail "$1 differ (expected < > got):"
+        diff <(echo "$2") <(echo "$3") | sed 's/^/  /'
+    fi
+}
+
 # --- the programs' fixed texts ---------------------------------------------
 
 # The banner lines, for expect_stdout "${BANNER165[@]}" ...

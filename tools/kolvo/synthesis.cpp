@@ -5,6 +5,7 @@
 #include <fluidsynth.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <iostream>
 
 #include "runstate.h"
@@ -12,12 +13,23 @@
 #ifndef KOLVO_BUILT_SOUNDFONT
 #define KOLVO_BUILT_SOUNDFONT ""
 #endif
+#ifndef KOLVO_INSTALLED_SOUNDFONT
+#define KOLVO_INSTALLED_SOUNDFONT "../share/kolvo/bandorgan.sf2"
+#endif
 
 namespace {
 
 bool isFile(const std::string& path) {
     struct stat status;
     return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The folder of the running program, its links resolved; empty when the
+// system does not tell.
+std::filesystem::path programFolder() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : program.parent_path();
 }
 
 void collectOption(void* data, const char* /*name*/, const char* option) {
@@ -31,12 +43,24 @@ std::string chooseSoundfont(const std::string& given, std::string& why) {
         why = "given";
         return given;
     }
+    // The soundfont an install put beside the program (bin/../share/kolvo
+    // by default), and the build's own, which counts only for the program in
+    // the build folder: an installed program must not depend on a build left
+    // behind.
+    const std::filesystem::path folder = programFolder();
+    const std::filesystem::path built = KOLVO_BUILT_SOUNDFONT;
+    std::error_code error;
+    const bool inBuild =
+        !folder.empty() && std::filesystem::equivalent(folder, built.parent_path(), error);
+    const std::string installed =
+        folder.empty() ? "" : (folder / KOLVO_INSTALLED_SOUNDFONT).lexically_normal().string();
     const struct {
-        const char* path;
+        std::string path;
         const char* why;
     } choices[] = {
         {font, "the players' fixed path"},
-        {KOLVO_BUILT_SOUNDFONT, "the band-organ soundfont of the build"},
+        {installed, "installed with kolvo"},
+        {inBuild ? built.string() : "", "the band-organ soundfont of the build"},
         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "Debian's General MIDI soundfont"},
     };
     for (const auto& choice : choices) {

@@ -9,9 +9,12 @@
 #include <vector>
 
 // The soundfont to sound rolls with: `given` when not empty; else the
-// players' fixed path when it exists in the working directory; else the
-// band-organ soundfont the build generated, when it did; else Debian's
-// General MIDI soundfont.  Empty when none exists.  `why` tells which.
+// first that exists of the players' fixed path (c:/kolvo/bandorgan.sf2 in
+// the working directory unless the build gave another), the band-organ
+// soundfont installed with the program (../share/kolvo/bandorgan.sf2 from
+// the program's own folder), the one the build generated (only for the
+// program in the build folder), Debian's General MIDI soundfont.  Empty
+// when none exists.  `why` tells which.
 std::string chooseSoundfont(const std::string& given, std::string& why);
 
 // chooseSoundfont() for subcommand `command`, saying on standard error which
