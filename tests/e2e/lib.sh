@@ -207,6 +207,11 @@ INSTALLED_FILES=(
     bin/kolvo
     bin/kolvo150
     bin/kolvo165
+    share/bash-completion/completions/kolvo
+    share/doc/kolvo/changelog.gz
+    share/doc/kolvo/copyright
+    share/doc/kolvo/examples/demo150.mid
+    share/doc/kolvo/examples/demo165.mid
     share/kolvo/bandorgan.sf2
 )
 
@@ -216,6 +221,32 @@ expect_same_lines() {
         fail "$1 differ (expected < > got):"
         diff <(echo "$2") <(echo "$3") | sed 's/^/  /'
     fi
+}
+
+# The subcommands that kolvo --help lists, one per line.
+kolvo_subcommands() {
+    "$KOLVO" --help | awk '/^  kolvo [a-z]/ { print $2 }'
+}
+
+# kolvo_options SUBCOMMAND: every spelling of every option that the
+# subcommand's --help lists, one per line.
+kolvo_options() {
+    "$KOLVO" "$1" --help | sed -n 's/^  \(-[^ ].*\)/\1/p' | sed 's/  .*//' |
+        grep -oE -- '--?[a-z][a-z-]*'
+}
+
+# complete_kolvo COMPLETION WORD...: what bash completion offers for the
+# command line WORD... (the last word being completed), one per line, with
+# bash-completion's functions and the completion script COMPLETION loaded
+# (with "" the one bash-completion finds for kolvo); "kolvo" is run from PATH.
+complete_kolvo() {
+    local script=$1
+    shift
+    bash -c 'source /usr/share/bash-completion/bash_completion || exit 1
+        if [ -n "$0" ]; then source "$0"; else __load_completion kolvo; fi || exit 1
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+        _kolvo "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+        printf "%s\n" "${COMPREPLY[@]}"' "$script" "$@"
 }
 
 # --- the programs' fixed texts ---------------------------------------------
