@@ -213,6 +213,9 @@ INSTALLED_FILES=(
     share/doc/kolvo/examples/demo150.mid
     share/doc/kolvo/examples/demo165.mid
     share/kolvo/bandorgan.sf2
+    share/man/man1/kolvo.1.gz
+    share/man/man1/kolvo150.1.gz
+    share/man/man1/kolvo165.1.gz
 )
 
 # expect_same_lines WHAT EXPECTED ACTUAL: two lists of lines are the same.
@@ -221,6 +224,13 @@ expect_same_lines() {
         fail "$1 differ (expected < > got):"
         diff <(echo "$2") <(echo "$3") | sed 's/^/  /'
     fi
+}
+
+# expect_manual_renders PAGE: man renders the page without a warning of
+# any kind groff knows (plain --warnings shows only undefined macros).
+expect_manual_renders() {
+    man --warnings=w -E UTF-8 -l "$1" 2>&1 >/dev/null | sed "s|^|$(basename "$1"): |" >"$WORK/warnings"
+    [ -s "$WORK/warnings" ] && fail "man warns: $(cat "$WORK/warnings")"
 }
 
 # The subcommands that kolvo --help lists, one per line.
