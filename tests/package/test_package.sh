@@ -18,6 +18,10 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "SKIP: installing a package needs root"
     exit 77
 fi
+if ! command -v lintian >/dev/null; then
+    echo "SKIP: lintian is not installed (scripts/install-deps --test)"
+    exit 77
+fi
 KOLVO165=/usr/bin/kolvo165 KOLVO150=/usr/bin/kolvo150 KOLVO=/usr/bin/kolvo
 SOURCE_DIR=${SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 kolvo_setup
