@@ -26,7 +26,7 @@
   // Geometry, in CSS pixels.
   const LABEL_WIDTH = 190;
   const AXIS_HEIGHT = 22;
-  const SMALLEST_LANE = 12;
+  const SMALLEST_LANE = 11;
   const LARGEST_LANE = 18;
   const PIXELS_PER_SECOND = 60;
   const BAR_POSITION = 0.25;  // share of the paper that has passed the bar
