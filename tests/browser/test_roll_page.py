@@ -212,16 +212,17 @@ def check_seek_shows_timeline(page):
 
 
 def steady_time(data):
-    """A time with lamps on and off that stays so for two seconds (or the
-    time with the most lamps on)."""
-    best, best_score = 0.0, -1
-    for t in [i * 0.25 for i in range(int(data["duration"] * 4))]:
-        states = lamps_at(data, t)
-        steady = states == lamps_at(data, t + 2.0)
-        score = 2 * steady + (0 < sum(states.values()) < len(states)) + 0.1 * sum(states.values())
-        if score > best_score:
-            best, best_score = t, score
-    return best
+    """A time whose lamps stay as they are for two seconds, rather one
+    with some lamps on and some off, and rather more on."""
+    changes = sorted({t for t, _, _ in triples(data["timeline"])})
+
+    def score(t):
+        later = [c for c in changes if c > t]
+        steady = (later[0] if later else data["duration"] + 2) - t >= 2 and t + 2 <= data["duration"]
+        on = sum(lamps_at(data, t).values())
+        return steady, 0 < on < len(data["controls"]), on
+
+    return max([0.0] + [t + 0.01 for t in changes[:300]], key=score)
 
 
 def colour_near(pixel, hex_colour, tolerance=10):
