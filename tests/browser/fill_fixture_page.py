@@ -9,7 +9,7 @@ roll of random holes of any length, for the performance checks.  The audio
 is a quiet tone made here, of the data's length, unless a file is given.
 
     fill_fixture_page.py (--data FILE | --synthetic-minutes N) [--hostile]
-                         [--audio-file FILE] [--link] -o PAGE.html
+                         [--audio-file FILE] [--link] [--audio-offset S] -o PAGE.html
 """
 
 import argparse
@@ -144,6 +144,7 @@ def main(argv):
     parser.add_argument("--hostile", action="store_true", help="markup and script in every text")
     parser.add_argument("--audio-file", help="the audio (default: a quiet tone of the data's length)")
     parser.add_argument("--link", action="store_true", help="link the audio, beside the page")
+    parser.add_argument("--audio-offset", type=float, help="the audio's time at the music's time 0")
     parser.add_argument("-o", "--out", required=True)
     args = parser.parse_args(argv)
 
@@ -153,6 +154,8 @@ def main(argv):
         data = synthetic(args.synthetic_minutes)
     if args.hostile:
         data = hostile(data)
+    if args.audio_offset is not None:
+        data["audio_offset"] = args.audio_offset
     if args.audio_file:
         audio, extension = open(args.audio_file, "rb").read(), os.path.splitext(args.audio_file)[1]
     else:

@@ -9,9 +9,10 @@ own data.
 
 Every PAGE gets every check below but the performance ones, which the page
 of a long roll (--long) gets.  Without pages, fixture pages are made with
-fill_fixture_page.py: a small hand-written roll (embedded audio, linked
-audio, and with markup and script in all its texts), a 60-minute roll of
-random holes for --long, and pages whose data the page must refuse.
+fill_fixture_page.py: a small hand-written roll (embedded audio; linked
+audio that starts 1.5 s before the music; markup and script in all its
+texts), a 60-minute roll of random holes for --long, and pages whose data
+the page must refuse.
 
 Exit status 0 when every check passed, 1 when one failed, 77 (skipped)
 when there is no Chromium.
@@ -79,7 +80,8 @@ def seek_times(data, most=24):
     times = set()
     for a, b in zip(changes, changes[1:] + [data["duration"]]):
         times.update([a - 0.001, (a + b) / 2] + ([a] if exact else []))
-    times = sorted(t for t in times if 0 <= t <= data["duration"])
+    offset = data.get("audio_offset", 0)
+    times = sorted(t for t in times if 0 <= t + offset <= data["duration"])
     step = max(1, len(times) // most)
     return times[::step]
 
@@ -102,9 +104,10 @@ class RollPage:
         return self.tab.eval(expression, timeout)
 
     def seek(self, t):
-        """Seeks to time t of the data's clock and waits until it is drawn."""
+        """Seeks to time t of the data's clock and waits until it is drawn
+        (the browser keeps a media time to the microsecond)."""
         self.js("kolvoPage.seek(%r)" % (t + self.offset))
-        self.tab.wait_for("Math.abs(kolvoPage.rollOffset() - %r) < 1e-6" % t)
+        self.tab.wait_for("Math.abs(kolvoPage.rollOffset() - %r) < 1e-5" % t)
 
     def pause(self):
         self.js("kolvoPage.pause()")
@@ -204,7 +207,7 @@ def check_plays_in_time(page):
 def check_seek_shows_timeline(page):
     for t in seek_times(page.data):
         page.seek(t)
-        lamps, holes = page.js("[kolvoPage.lamps(), kolvoPage.holesUnderBar()]")
+        t, lamps, holes = page.js("[kolvoPage.rollOffset(), kolvoPage.lamps(), kolvoPage.holesUnderBar()]")
         expect(lamps == lamps_at(page.data, t), "at %.3f s lamps %s, timeline %s"
                % (t, lamps, lamps_at(page.data, t)))
         expect(holes == holes_at(page.data, t), "at %.3f s holes %s under the bar, data %s"
@@ -215,14 +218,16 @@ def steady_time(data):
     """A time whose lamps stay as they are for two seconds, rather one
     with some lamps on and some off, and rather more on."""
     changes = sorted({t for t, _, _ in triples(data["timeline"])})
+    offset = data.get("audio_offset", 0)
+    start, end = max(0, -offset), data["duration"] - offset  # where the audio plays
 
     def score(t):
         later = [c for c in changes if c > t]
-        steady = (later[0] if later else data["duration"] + 2) - t >= 2 and t + 2 <= data["duration"]
+        steady = (later[0] if later else end + 2) - t >= 2 and start <= t <= end - 2
         on = sum(lamps_at(data, t).values())
         return steady, 0 < on < len(data["controls"]), on
 
-    return max([0.0] + [t + 0.01 for t in changes[:300]], key=score)
+    return max([start] + [t + 0.01 for t in changes[:300]], key=score)
 
 
 def colour_near(pixel, hex_colour, tolerance=10):
@@ -395,7 +400,8 @@ def fixture_pages(work):
     """The small roll's pages, and the pages of data to refuse with the
     words of each refusal."""
     made = []
-    for name, options in (("small", []), ("linked", ["--link"]), ("hostile", ["--hostile"])):
+    for name, options in (("small", []), ("linked", ["--link", "--audio-offset", "1.5"]),
+                          ("hostile", ["--hostile"])):
         path = os.path.join(work, "fixture %s.html" % name)
         subprocess.run(FILLER + ["--data", SMALL, "-o", path] + options, check=True)
         made.append(path)

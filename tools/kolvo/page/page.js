@@ -10,7 +10,7 @@
 // window.kolvoPage lets scripts and tests drive and check the page:
 //   duration         seconds of audio
 //   time()           the audio's current time
-//   play(), pause()  play() returns the audio element's promise
+//   play(), pause()  play() returns the audio element's promise; pause() draws
 //   seek(seconds)    a time of the audio
 //   rollOffset()     seconds of music at the tracker bar, as last drawn
 //   lamps()          control name -> true (on, open) / false, as last drawn
@@ -165,6 +165,7 @@
       playingSeconds: d.playing_seconds,
       duration: d.duration,
       audioOffset: offset,
+      paperEnd: d.duration - offset,  // the music's time at the audio's end
       kinds: [...kinds.values()],
       lanes,
       holes: readHoles(d.holes, laneOfHole),
@@ -299,14 +300,14 @@
       // Where there is no paper: before the roll's start and after its end.
       c.fillStyle = this.colours.page;
       const start = this.xAt(0, now);
-      const end = this.xAt(roll.duration, now);
+      const end = this.xAt(roll.paperEnd, now);
       if (start > this.paperLeft) {
         c.fillRect(this.paperLeft, 0, start - this.paperLeft, this.lanesHeight);
       }
       if (end < this.width) {
         c.fillRect(end, 0, this.width - end, this.lanesHeight);
       }
-      this.drawAxis(now, Math.max(0, from), Math.min(roll.duration, to));
+      this.drawAxis(now, Math.max(0, from), Math.min(roll.paperEnd, to));
 
       // The holes, one path per kind.
       const paths = roll.kinds.map(() => new Path2D());
@@ -442,7 +443,7 @@
     let drawnOnce = false;
     let pending = false;
 
-    const duration = () => (Number.isFinite(audio.duration) ? audio.duration : roll.duration + roll.audioOffset);
+    const duration = () => (Number.isFinite(audio.duration) ? audio.duration : roll.duration);
     const musicTime = () => audio.currentTime - roll.audioOffset;
 
     function frame() {
@@ -451,7 +452,7 @@
       forHolesBetween(roll.holes, now, now, (i) => lit.push(roll.holes.lane[i]));
       const lanes = [...new Set(lit)].sort((a, b) => a - b);
       view.draw(now, lanes);
-      const states = {};
+      const states = Object.create(null);  // any name a roll gives, __proto__ too
       roll.controls.forEach((control, i) => {
         const on = controlStateAt(control, now);
         states[control.name] = on;
