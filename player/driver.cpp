@@ -43,7 +43,7 @@ void readRollTempo(const MFEvent& tempoEvent, std::ostream& out) {
     iptempo = 1000000.0 / micro * 60.0;
     out << "Input tempo: " << iptempo << std::endl;
     iptempovalid = true;
-    if (iptempo < lowestTempo || iptempo > highestTempo) {
+    if (!tempoInRange(iptempo)) {
         out << "out of range iptempo, not used" << std::endl;
         iptempovalid = false;
     }
@@ -76,11 +76,19 @@ void printBanner(const OrganProfile& organ, std::ostream& out) {
     out << std::endl;
 }
 
+double tempoArgument(const char* argument) {
+    return std::strtod(decimalPart(argument).c_str(), nullptr);
+}
+
+bool tempoInRange(double beatsPerMinute) {
+    return std::isfinite(beatsPerMinute) && beatsPerMinute >= lowestTempo &&
+           beatsPerMinute <= highestTempo;
+}
+
 bool acceptOutputTempo(const char* argument) {
     optempovalid = true;
-    specifiedtempo = std::strtod(decimalPart(argument).c_str(), nullptr);
-    return std::isfinite(specifiedtempo) && specifiedtempo >= lowestTempo &&
-           specifiedtempo <= highestTempo;
+    specifiedtempo = tempoArgument(argument);
+    return tempoInRange(specifiedtempo);
 }
 
 std::string rollRefusal(MidiFile& roll) {

@@ -19,9 +19,15 @@ const double highestTempo = 200.0;
 // An empty line, the organ's banner line, its credit line, an empty line.
 void printBanner(const OrganProfile& organ, std::ostream& out);
 
-// Reads the output tempo argument as a decimal number from its start (the
-// rest ignored, a non-number reads as 0), records it in specifiedtempo and
-// optempovalid, and tells whether it is a finite tempo within the limits.
+// The tempo an output tempo argument gives: read as a decimal number from
+// its start, the rest ignored; a non-number reads as 0.
+double tempoArgument(const char* argument);
+
+// A finite tempo within the limits.
+bool tempoInRange(double beatsPerMinute);
+
+// Reads the output tempo argument (tempoArgument), records it in
+// specifiedtempo and optempovalid, and tells whether it is in range.
 bool acceptOutputTempo(const char* argument);
 
 // Why a roll as read cannot be played: it has other than one track, or no

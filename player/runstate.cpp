@@ -1,5 +1,5 @@
 // The run state shared by the driver, the arrangement, the note emitter,
-// the playback and the translators, with its initial values.
+// the playback and the translators, with its start values.
 
 #include "runstate.h"
 
@@ -7,24 +7,31 @@
 #define KOLVO_SOUNDFONT "c:/kolvo/bandorgan.sf2"
 #endif
 
-double iptempo = 85.0;
-bool iptempovalid = false;
-double specifiedtempo = 85.0;
-bool optempovalid = false;
-double optempo = 85.0;
-int tpq = 192;
-int numtracks = 0;
-double duration = 0.0;
-int outofrangecount = 0;
-int requirednotecount = 0;
-unsigned char* op_buffer = nullptr;
-const char* font = KOLVO_SOUNDFONT;
-double deltatime = 0.07;
-int percussionvel = 65;
-int generalvel = 40;
+// Every scalar of the run state with its start value, one row each: the
+// program starts with these values and resetRunState() returns to them.
+#define RUN_STATE_SCALARS(ROW)                \
+    ROW(double, iptempo, 85.0)                \
+    ROW(bool, iptempovalid, false)            \
+    ROW(double, specifiedtempo, 85.0)         \
+    ROW(bool, optempovalid, false)            \
+    ROW(double, optempo, 85.0)                \
+    ROW(int, tpq, 192)                        \
+    ROW(int, numtracks, 0)                    \
+    ROW(double, duration, 0.0)                \
+    ROW(int, outofrangecount, 0)              \
+    ROW(int, requirednotecount, 0)            \
+    ROW(unsigned char*, op_buffer, nullptr)   \
+    ROW(const char*, font, KOLVO_SOUNDFONT)   \
+    ROW(double, deltatime, 0.07)              \
+    ROW(int, percussionvel, 65)               \
+    ROW(int, generalvel, 40)
 
-// The objects are constructed in this order before main runs and destroyed
-// in the reverse order at exit.
+#define DEFINE_SCALAR(type, name, start) type name = start;
+RUN_STATE_SCALARS(DEFINE_SCALAR)
+#undef DEFINE_SCALAR
+
+// The objects start empty.  They are constructed in this order before main
+// runs and destroyed in the reverse order at exit.
 std::ostringstream os_buffer;
 MidiFile outputfile;
 Array<unsigned char> midievent;
@@ -36,24 +43,14 @@ MFEvent event;
 std::string result;
 
 void resetRunState() {
-    iptempo = 85.0;
-    iptempovalid = false;
-    specifiedtempo = 85.0;
-    optempovalid = false;
-    optempo = 85.0;
-    tpq = 192;
-    numtracks = 0;
-    duration = 0.0;
-    outofrangecount = 0;
-    requirednotecount = 0;
-    op_buffer = nullptr;
-    font = KOLVO_SOUNDFONT;
-    deltatime = 0.07;
-    percussionvel = 65;
-    generalvel = 40;
+#define RESTORE_SCALAR(type, name, start) name = start;
+    RUN_STATE_SCALARS(RESTORE_SCALAR)
+#undef RESTORE_SCALAR
 
     os_buffer.str("");
     os_buffer.clear();
+    // A MidiFile as constructed: one empty track, split, delta, 48 ticks
+    // per quarter note.
     outputfile.erase();
     outputfile.deltaTime();
     outputfile.setTicksPerQuarterNote(48);

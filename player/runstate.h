@@ -37,8 +37,9 @@ extern double deltatime;        // grace period of the cancel hole, roll seconds
 extern int percussionvel;       // velocity of the percussion notes
 extern int generalvel;          // velocity of the ranks that always play
 
-// Puts every variable above back to its initial value (outputfile becomes
-// one empty track again, split, delta, 48 ticks per quarter note).
+// Puts every variable above back to the value the program starts with
+// (outputfile becomes one empty track again, delta, 48 ticks per quarter
+// note; the other objects empty).
 void resetRunState();
 
 #endif

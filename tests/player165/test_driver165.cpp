@@ -184,6 +184,19 @@ TEST_F(Driver165, OutputTempoIsReadAsADecimalNumber) {
     EXPECT_DOUBLE_EQ(specifiedtempo, 100.0);
 }
 
+TEST_F(Driver165, TempoChecksLeaveTheRunStateAlone) {
+    specifiedtempo = 42.0;
+    EXPECT_DOUBLE_EQ(tempoArgument("120bpm"), 120.0);
+    EXPECT_DOUBLE_EQ(tempoArgument("0x64"), 0.0);
+    EXPECT_TRUE(tempoInRange(lowestTempo));
+    EXPECT_TRUE(tempoInRange(highestTempo));
+    EXPECT_FALSE(tempoInRange(std::nextafter(lowestTempo, 0.0)));
+    EXPECT_FALSE(tempoInRange(std::nextafter(highestTempo, 1e9)));
+    EXPECT_FALSE(tempoInRange(std::nan("")));
+    EXPECT_DOUBLE_EQ(specifiedtempo, 42.0);
+    EXPECT_FALSE(optempovalid);
+}
+
 TEST_F(Driver165, OutputTempoThatIsNoFiniteNumberIsRefused) {
     EXPECT_FALSE(acceptOutputTempo("nan"));
     EXPECT_FALSE(acceptOutputTempo("NAN"));

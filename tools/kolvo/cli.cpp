@@ -7,7 +7,6 @@
 #include "driver.h"
 #include "messages.h"
 #include "organs.h"
-#include "runstate.h"
 
 CommandLine::CommandLine(int argc, char** argv) : args_(argv, argv + argc) {}
 
@@ -74,9 +73,7 @@ const OrganProfile* organNamed(const std::string& name) {
 }
 
 std::string checkedTempo(const std::string& tempo) {
-    const bool accepted = acceptOutputTempo(tempo.c_str());
-    resetRunState();
-    if (!accepted) {
+    if (!tempoInRange(tempoArgument(tempo.c_str()))) {
         throw UsageError(outputTempoOutOfRange);
     }
     return tempo;
