@@ -1,16 +1,12 @@
-// Synthesizer playback: the FluidSynth settings, synthesizer, MIDI file
-// player and audio output of one run.  Nothing else in the program talks to
-// FluidSynth.
+// Synthesizer playback of the players: the FluidSynth settings,
+// synthesizer, MIDI file player and audio output of one run, made through
+// the one door to FluidSynth (synthesizer.h).
 
 #ifndef KOLVO_PLAYBACK_H
 #define KOLVO_PLAYBACK_H
 
 #include "FatalError.h"
-
-struct Synthesizer;
-
-// The synthesizer's output gain in every program that sounds a roll.
-const double synthesizerGain = 0.5;
+#include "synthesizer.h"
 
 // Creates the settings (synthesizer gain 0.5), the synthesizer, the player
 // and the audio output, in that order; from then on the audio output

@@ -2,11 +2,6 @@
 // title and elapsed / total time on a terminal.  Each roll plays in a
 // child process of its own.
 
-#include "fluidobjects.h"
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -22,11 +17,11 @@
 #include "cli.h"
 #include "librarymessages.h"
 #include "messages.h"
-#include "playback.h"
 #include "progress.h"
 #include "roll.h"
 #include "subcommands.h"
 #include "synthesis.h"
+#include "synthesizer.h"
 
 namespace {
 
@@ -60,58 +55,27 @@ struct Settings {
     bool verbose = false;
 };
 
-// The default audio driver of the synthesizer.  The sound libraries below
-// FluidSynth print their own lines on standard error when there is no
-// audio output; they are heard only with --verbose, since the program says
-// in one line what failed.
-fluid_audio_driver_t* openAudioOutput(fluid_settings_t* settings, fluid_synth_t* synth,
-                                      bool verbose) {
-    if (verbose) {
-        return new_fluid_audio_driver(settings, synth);
-    }
-    std::fflush(stderr);
-    const int savedError = dup(STDERR_FILENO);
-    const int nowhere = open("/dev/null", O_WRONLY);
-    if (savedError >= 0 && nowhere >= 0) {
-        dup2(nowhere, STDERR_FILENO);
-    }
-    fluid_audio_driver_t* audio = new_fluid_audio_driver(settings, synth);
-    if (savedError >= 0 && nowhere >= 0) {
-        std::fflush(stderr);
-        dup2(savedError, STDERR_FILENO);
-    }
-    for (int fd : {savedError, nowhere}) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-    return audio;
-}
-
 // Plays one roll to its end, or until Ctrl-C.  Runs in a child process.
 int playOne(const std::string& path, const Settings& settings) {
     Arrangement a;
     if (!arrangePlayable(path, settings.organ, settings.tempo, a)) {
         return 1;
     }
-    FluidObjects s;
-    s.settings = new_fluid_settings();
-    fluid_settings_setnum(s.settings, "synth.gain", synthesizerGain);
-    s.synth = new_fluid_synth(s.settings);
-    s.player = s.synth != nullptr ? new_fluid_player(s.synth) : nullptr;
-    if (s.player == nullptr) {
-        std::cerr << "kolvo: cannot create the synthesizer" << std::endl;
-        return 1;
-    }
-    s.audio = openAudioOutput(s.settings, s.synth, settings.verbose);
-    if (s.audio == nullptr) {
+    SynthesizerSetup setup;
+    setup.quietAudioDriver = !settings.verbose;
+    Synthesizer s(setup);
+    if (s.failure() == SynthesizerFailure::AudioOutput) {
         std::cerr << "kolvo: " << audioOutputMissing
                   << "; kolvo render ROLL writes the roll to an audio file instead" << std::endl;
         return noAudioStatus;
     }
-    if (!fluid_is_soundfont(settings.soundfont.c_str()) ||
-        fluid_synth_sfload(s.synth, settings.soundfont.c_str(), 1) == FLUID_FAILED) {
-        std::cerr << "kolvo: cannot load the soundfont " << settings.soundfont << std::endl;
+    if (s.failure() != SynthesizerFailure::None) {
+        std::cerr << "kolvo: " << failureText(s.failure()) << std::endl;
+        return 1;
+    }
+    if (!s.loadSoundfont(settings.soundfont.c_str())) {
+        std::cerr << "kolvo: " << failureText(SynthesizerFailure::Soundfont) << " "
+                  << settings.soundfont << std::endl;
         return 1;
     }
 
@@ -125,24 +89,24 @@ int playOne(const std::string& path, const Settings& settings) {
     }
     const int bar = board.add(fileNameOf(path));
 
-    fluid_player_add_mem(s.player, a.file.data(), a.file.size());
-    fluid_player_play(s.player);
-    while (fluid_player_get_status(s.player) == FLUID_PLAYER_PLAYING && !interrupted) {
+    s.queue(a.file.data(), a.file.size());
+    s.play();
+    while (s.playing() && !interrupted) {
         // The player runs on while the last notes release.
-        elapsed = std::min(fluid_player_get_current_tick(s.player) * secondsPerTick,
+        elapsed = std::min(s.currentTick() * secondsPerTick,
                            static_cast<double>(a.playingSeconds));
         board.set(bar, a.playingSeconds > 0 ? elapsed / a.playingSeconds : 1.0,
                   minutesAndSeconds(elapsed) + " / " + total);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     if (interrupted) {
-        fluid_player_stop(s.player);
-        fluid_synth_all_notes_off(s.synth, -1);
+        s.stop();
+        s.allNotesOff();
         board.finish(bar, fileNameOf(path) + "  stopped at " + minutesAndSeconds(elapsed) +
                               " / " + total);
         return interruptedStatus;
     }
-    fluid_player_join(s.player);
+    s.join();
     board.finish(bar, fileNameOf(path) + "  " + total + " / " + total);
     return 0;
 }

@@ -29,6 +29,7 @@
 #include "roll.h"
 #include "subcommands.h"
 #include "synthesis.h"
+#include "synthesizer.h"
 
 namespace {
 
@@ -398,7 +399,7 @@ int renderCommand(int argc, char** argv) {
     }
 
     showSynthesizerMessages(settings.verbose);
-    const std::vector<std::string> types = audioFileTypes();
+    const std::vector<std::string> types = settingChoices("audio.file.type");
     if (std::find(types.begin(), types.end(), settings.format->fluidType) == types.end()) {
         std::cerr << "kolvo render: " << settings.format->title
                   << " output is not available: the linked libfluidsynth cannot write "

@@ -1,10 +1,10 @@
-// Settings, soundfont and messages of the synthesizer.
+// The soundfont to sound rolls with, and the synthesizer's failures in words.
 
 #include "synthesis.h"
 
-#include <fluidsynth.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -30,10 +30,6 @@ std::filesystem::path programFolder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::path() : program.parent_path();
-}
-
-void collectOption(void* data, const char* /*name*/, const char* option) {
-    static_cast<std::vector<std::string>*>(data)->push_back(option);
 }
 
 }  // namespace
@@ -84,20 +80,10 @@ std::string announceSoundfont(const char* command, const std::string& given, boo
     return soundfont;
 }
 
-void showSynthesizerMessages(bool show) {
-    for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-        if (!show || level == FLUID_INFO || level == FLUID_DBG) {
-            fluid_set_log_function(level, nullptr, nullptr);
-        }
+std::string failureText(SynthesizerFailure failure) {
+    std::string text = failureMessage(failure);
+    if (!text.empty()) {
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     }
-}
-
-std::vector<std::string> audioFileTypes() {
-    std::vector<std::string> types;
-    fluid_settings_t* settings = new_fluid_settings();
-    if (settings != nullptr) {
-        fluid_settings_foreach_option(settings, "audio.file.type", &types, collectOption);
-        delete_fluid_settings(settings);
-    }
-    return types;
+    return text;
 }

@@ -1,12 +1,12 @@
-// What rendering and playing a roll share at the FluidSynth edge: the
-// synthesizer's settings, the choice of soundfont, FluidSynth's messages,
-// and the audio file types of the linked libfluidsynth.
+// What rendering and playing a roll share: the choice of soundfont and the
+// words for what the synthesizer could not do.
 
 #ifndef KOLVO_TOOL_SYNTHESIS_H
 #define KOLVO_TOOL_SYNTHESIS_H
 
 #include <string>
-#include <vector>
+
+#include "synthesizer.h"
 
 // The soundfont to sound rolls with: `given` when not empty; else the
 // first that exists of the players' fixed path (c:/kolvo/bandorgan.sf2 in
@@ -21,13 +21,8 @@ std::string chooseSoundfont(const std::string& given, std::string& why);
 // soundfont it uses (unless `quiet`), or that there is none (then empty).
 std::string announceSoundfont(const char* command, const std::string& given, bool quiet);
 
-// FluidSynth's own errors and warnings (a bank missing from the
-// soundfont, for one) go to standard error only when `show`; otherwise the
-// program says in its own words what failed.
-void showSynthesizerMessages(bool show);
-
-// The audio file types the linked libfluidsynth can write ("wav",
-// "flac", "oga", ...).
-std::vector<std::string> audioFileTypes();
+// A failure of the synthesizer as kolvo words it after its "kolvo: "
+// prefix: the players' message, in lower case.
+std::string failureText(SynthesizerFailure failure);
 
 #endif
