@@ -4,6 +4,7 @@
 #ifndef KOLVO_ORGAN_H
 #define KOLVO_ORGAN_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,32 @@ struct TrackLayout {
     const char* name;
     int program;
     Rank rank;
+};
+
+// A table of rows given by its first row and its count, to walk with a
+// range-for: the rows of an organ's layout or its controls.
+template <class Row>
+struct Rows {
+    const Row* first = nullptr;
+    int count = 0;
+
+    constexpr Rows() = default;
+    template <std::size_t N>
+    constexpr Rows(const Row (&table)[N]) : first(table), count(static_cast<int>(N)) {}
+
+    constexpr const Row* begin() const { return first; }
+    constexpr const Row* end() const { return first + count; }
+    constexpr const Row& operator[](int index) const { return first[index]; }
+    constexpr int size() const { return count; }
+};
+
+// A control of an organ that its holes switch on and its cancel hole off: a
+// register, the stop, the bells or the swell shutter.  What shows the
+// organ's state (lamps, a timeline) reads it through these rows alone.
+struct OrganControl {
+    const char* name;   // short: "c2", "stop", "shutter"
+    const char* label;  // plain: "Register c2", "Stop", "Shutter"
+    const bool* on;     // its flag: whether it is on now
 };
 
 using Translator = void (*)(double start, double duration, int hole);

@@ -2,8 +2,8 @@
 //
 // Every hole of the 165 scale (24 to 98) has one row in the hole table: the
 // section it sounds, or the control it works, its MIDI note and whether it
-// belongs to the required set by which a roll is judged.  The translator is
-// one dispatch over the action of the hole's row.
+// belongs to the required set by which a roll is judged.  Translating a
+// hole is the same for every organ (scale.h).
 //
 // The control state: eight registers, each an on flag, the start of the
 // hole that last switched it on, and the velocity it lends its voice; and
@@ -13,6 +13,7 @@
 
 #include "xlate165.h"
 
+#include "runstate.h"
 #include "scale.h"
 
 namespace w165 {
@@ -34,46 +35,60 @@ using namespace scale;
 namespace {
 
 // ---------------------------------------------------------------------------
-// Registers
+// Registers and shutter
 
-// The registers, in the order in which the cancel hole tests them.
-enum Reg { A7, C2, GSHARP2, GSHARP7, A2, G7, D2ORF2, G2, NoReg };
+// The registers, in the order in which the cancel hole tests them, and the
+// shutter after them: the rows of the organ's controls.
+enum Control { A7, C2, GSHARP2, GSHARP7, A2, G7, D2ORF2, G2, Shutter };
+
+constexpr OrganControl controls[] = {
+    {"a7", "Register a7", &a7open},
+    {"c2", "Register c2", &c2open},
+    {"gsharp2", "Register gsharp2", &gsharp2open},
+    {"gsharp7", "Register gsharp7", &gsharp7open},
+    {"a2", "Register a2", &a2open},
+    {"g7", "Register g7", &g7open},
+    {"d2orf2", "Register d2orf2", &d2orf2open},
+    {"g2", "Register g2", &g2open},
+    {"shutter", "Shutter", &shutteropen},
+};
 
 struct Register {
-    const char* name;
     bool& open;
     double& opentime;
     int& vel;
-    int track;           // the voice it drives (track and channel)
-    bool followsShutter; // d2orf2 always speaks at 65
+    bool followsShutter;  // d2orf2 always speaks at 65
 };
 
+// In the order of Control.
 Register registers[] = {
-    {"a7", a7open, a7opentime, a7vel, 2, true},
-    {"c2", c2open, c2opentime, c2vel, 4, true},
-    {"gsharp2", gsharp2open, gsharp2opentime, gsharp2vel, 5, true},
-    {"gsharp7", gsharp7open, gsharp7opentime, gsharp7vel, 6, true},
-    {"a2", a2open, a2opentime, a2vel, 7, true},
-    {"g7", g7open, g7opentime, g7vel, 9, true},
-    {"d2orf2", d2orf2open, d2orf2opentime, d2orf2vel, 12, false},
-    {"g2", g2open, g2opentime, g2vel, 14, true},
+    {a7open, a7opentime, a7vel, true},
+    {c2open, c2opentime, c2vel, true},
+    {gsharp2open, gsharp2opentime, gsharp2vel, true},
+    {gsharp7open, gsharp7opentime, gsharp7vel, true},
+    {a2open, a2opentime, a2vel, true},
+    {g7open, g7opentime, g7vel, true},
+    {d2orf2open, d2orf2opentime, d2orf2vel, false},
+    {g2open, g2opentime, g2vel, true},
 };
 
 // The registers that the shutter raises when it opens and lowers when it
 // closes; d2orf2 is not among them.
-const Reg shutterOpenOrder[] = {A7, C2, GSHARP2, GSHARP7, A2, G7, G2};
-const Reg shutterCloseOrder[] = {C2, A7, GSHARP2, GSHARP7, A2, G7, G2};
+const Control shutterOpenOrder[] = {A7, C2, GSHARP2, GSHARP7, A2, G7, G2};
+const Control shutterCloseOrder[] = {C2, A7, GSHARP2, GSHARP7, A2, G7, G2};
 
-void registerOn(Register& r, double t) {
-    r.open = true;
-    r.opentime = t;  // also when already on: the latest hole's start counts
-    if (r.followsShutter) {
-        r.vel = softVelocity;
+template <Control r>
+void registerOn(double t) {
+    Register& reg = registers[r];
+    reg.open = true;
+    reg.opentime = t;  // also when already on: the latest hole's start counts
+    if (reg.followsShutter) {
+        reg.vel = softVelocity;
         if (shutteropen) {
-            r.vel = loudVelocity;
+            reg.vel = loudVelocity;
         }
     } else {
-        r.vel = loudVelocity;
+        reg.vel = loudVelocity;
     }
 }
 
@@ -81,21 +96,21 @@ void shutterOpen(double t) {
     shutteropen = true;
     shutteropentime = t;
     generalvel = loudVelocity;
-    for (Reg reg : shutterOpenOrder) {
-        if (registers[reg].open) {
-            registers[reg].vel = loudVelocity;
+    for (Control r : shutterOpenOrder) {
+        if (registers[r].open) {
+            registers[r].vel = loudVelocity;
         }
     }
 }
 
 // Closing needs no time, and lowers the registers that are on even when the
 // shutter was closed already.
-void shutterClose() {
+void shutterClose(double /*t*/) {
     shutteropen = false;
     generalvel = softVelocity;
-    for (Reg reg : shutterCloseOrder) {
-        if (registers[reg].open) {
-            registers[reg].vel = softVelocity;
+    for (Control r : shutterCloseOrder) {
+        if (registers[r].open) {
+            registers[r].vel = softVelocity;
         }
     }
 }
@@ -120,211 +135,128 @@ void cancel(double t) {
 // Sections: the voices that a sounding hole plays, in the order its notes
 // are placed.
 
-const Voice bassVoices[] = {{1, generalvel}, {2, a7vel}};
-const Voice accompVoices[] = {{3, generalvel}, {4, c2vel}};
+constexpr Voice bassVoices[] = {{1, generalvel}, {2, a7vel}};
+constexpr Voice accompVoices[] = {{3, generalvel}, {4, c2vel}};
 // The melody has no general voice: it sounds only on registers that are on.
-const Voice melodyVoices[] = {{5, gsharp2vel}, {6, gsharp7vel}, {7, a2vel}, {9, g7vel},
-                              {12, d2orf2vel}};
-const Voice trumpetVoices[] = {{13, generalvel}, {14, g2vel}};
-const Voice percussionVoices[] = {{10, percussionvel}};
-const int softDelayedTrack = 1;
+constexpr Voice melodyVoices[] = {{5, gsharp2vel}, {6, gsharp7vel}, {7, a2vel}, {9, g7vel},
+                                  {12, d2orf2vel}};
+constexpr Voice trumpetVoices[] = {{13, generalvel}, {14, g2vel}};
+constexpr Voice percussionVoices[] = {{10, percussionvel}};
+// Note 45 on track 1 at velocity 5, two seconds late.
+constexpr Voice softDelayedVoices[] = {{1, softDelayedVelocity, nullptr, softDelay}};
 
 // ---------------------------------------------------------------------------
-// The hole table
+// The actions and the hole table
 
-enum class Action {
-    Bass,
-    Accomp,
-    Melody,
-    Trumpet,
-    Percussion,
-    SoftDelayed,   // note 45 on track 1 at velocity 5, two seconds late
-    RegisterOn,
-    ShutterOpen,
-    ShutterClose,
-    Cancel,
-    Nothing,
-};
+constexpr Action bass = sounding(HoleKind::Bass, "Bass", bassVoices);
+constexpr Action accomp = sounding(HoleKind::Accompaniment, "Accomp", accompVoices);
+constexpr Action melody = sounding(HoleKind::Melody, "Melody", melodyVoices);
+constexpr Action trumpet = sounding(HoleKind::Trumpet, "Trumpet", trumpetVoices);
+constexpr Action drum = sounding(HoleKind::Percussion, "", percussionVoices);
+constexpr Action softDelayed = sounding(HoleKind::Bass, "Soft delayed", softDelayedVoices);
+constexpr Action a7On = working(HoleKind::Register, " on", registerOn<A7>, A7);
+constexpr Action c2On = working(HoleKind::Register, " on", registerOn<C2>, C2);
+constexpr Action gsharp2On = working(HoleKind::Register, " on", registerOn<GSHARP2>, GSHARP2);
+constexpr Action gsharp7On = working(HoleKind::Register, " on", registerOn<GSHARP7>, GSHARP7);
+constexpr Action a2On = working(HoleKind::Register, " on", registerOn<A2>, A2);
+constexpr Action g7On = working(HoleKind::Register, " on", registerOn<G7>, G7);
+constexpr Action d2orf2On = working(HoleKind::Register, " on", registerOn<D2ORF2>, D2ORF2);
+constexpr Action g2On = working(HoleKind::Register, " on", registerOn<G2>, G2);
+constexpr Action opening = working(HoleKind::Shutter, " open", shutterOpen, Shutter);
+constexpr Action closing = working(HoleKind::Shutter, " close", shutterClose, Shutter);
+constexpr Action cancelling = working(HoleKind::Cancel, "Cancel", cancel);
 
-struct HoleRow165 {
-    int hole;
-    Action action;
-    int note;     // MIDI note of a sounding hole, 0 otherwise
-    Reg reg;      // the register of a RegisterOn hole
-    bool counted; // in the required set
-};
-
-using A = Action;
-constexpr HoleRow165 holeTable[] = {
-    {24, A::RegisterOn, 0, C2, false},
-    {25, A::RegisterOn, 0, G2, false},
-    {26, A::RegisterOn, 0, D2ORF2, false},
-    {27, A::Percussion, 81, NoReg, false},  // Open Triangle
-    {28, A::ShutterClose, 0, NoReg, false},
-    {29, A::RegisterOn, 0, D2ORF2, false},
-    {30, A::Percussion, 57, NoReg, false},  // Crash Cymbal 2
-    {31, A::RegisterOn, 0, G2, false},
-    {32, A::RegisterOn, 0, GSHARP2, false},
-    {33, A::RegisterOn, 0, A2, false},
-    {34, A::Percussion, 38, NoReg, false},  // Acoustic Snare
-    {35, A::Bass, 36, NoReg, false},
-    {36, A::Bass, 38, NoReg, false},
-    {37, A::Bass, 40, NoReg, false},
-    {38, A::Bass, 41, NoReg, false},
-    {39, A::Bass, 43, NoReg, false},
-    {40, A::Bass, 45, NoReg, false},
-    {41, A::SoftDelayed, 45, NoReg, false},
-    {42, A::Accomp, 55, NoReg, false},
-    {43, A::Accomp, 57, NoReg, false},
-    {44, A::Accomp, 58, NoReg, false},
-    {45, A::Accomp, 59, NoReg, false},
-    {46, A::Accomp, 60, NoReg, false},
-    {47, A::Accomp, 61, NoReg, false},
-    {48, A::Accomp, 62, NoReg, false},
-    {49, A::Accomp, 64, NoReg, false},
-    {50, A::Accomp, 65, NoReg, false},
-    {51, A::Accomp, 66, NoReg, false},
-    {52, A::Nothing, 0, NoReg, false},
-    {53, A::Melody, 67, NoReg, false},
-    {54, A::Melody, 68, NoReg, false},
-    {55, A::Melody, 69, NoReg, false},
-    {56, A::Melody, 70, NoReg, false},
-    {57, A::Melody, 71, NoReg, false},
-    {58, A::Melody, 72, NoReg, false},
-    {59, A::Melody, 73, NoReg, false},
-    {60, A::Melody, 74, NoReg, false},
-    {61, A::Melody, 75, NoReg, false},
-    {62, A::Melody, 76, NoReg, false},
-    {63, A::Melody, 77, NoReg, false},
-    {64, A::Melody, 78, NoReg, false},
-    {65, A::Melody, 79, NoReg, false},
-    {66, A::Melody, 80, NoReg, false},
-    {67, A::Melody, 81, NoReg, false},
-    {68, A::Melody, 82, NoReg, false},
-    {69, A::Melody, 83, NoReg, false},
-    {70, A::Melody, 84, NoReg, false},
-    {71, A::Melody, 85, NoReg, false},
-    {72, A::Melody, 86, NoReg, false},
-    {73, A::Melody, 88, NoReg, false},
-    {74, A::Melody, 89, NoReg, false},
-    {75, A::Cancel, 0, NoReg, false},
-    {76, A::Trumpet, 53, NoReg, false},
-    {77, A::Trumpet, 54, NoReg, false},
-    {78, A::Trumpet, 55, NoReg, true},
-    {79, A::Trumpet, 56, NoReg, true},
-    {80, A::Trumpet, 57, NoReg, true},
-    {81, A::Trumpet, 58, NoReg, true},
-    {82, A::Trumpet, 59, NoReg, true},
-    {83, A::Trumpet, 60, NoReg, true},
-    {84, A::Trumpet, 61, NoReg, true},
-    {85, A::Trumpet, 62, NoReg, true},
-    {86, A::Trumpet, 64, NoReg, true},
-    {87, A::Trumpet, 65, NoReg, true},
-    {88, A::Trumpet, 66, NoReg, false},
-    {89, A::Trumpet, 67, NoReg, true},
-    {90, A::Percussion, 35, NoReg, true},  // Acoustic Bass Drum
-    {91, A::RegisterOn, 0, G7, true},
-    {92, A::RegisterOn, 0, GSHARP7, false},
-    {93, A::RegisterOn, 0, A7, false},
-    {94, A::ShutterOpen, 0, NoReg, true},
-    {95, A::Percussion, 85, NoReg, true},  // Castanets
-    {96, A::Percussion, 40, NoReg, true},  // Electric Snare
-    {97, A::Percussion, 64, NoReg, true},  // Low Conga
-    {98, A::Nothing, 0, NoReg, true},
+constexpr HoleRow holeTable[] = {
+    {24, &c2On, 0, false},
+    {25, &g2On, 0, false},
+    {26, &d2orf2On, 0, false},
+    {27, &drum, 81, false},  // Open Triangle
+    {28, &closing, 0, false},
+    {29, &d2orf2On, 0, false},
+    {30, &drum, 57, false},  // Crash Cymbal 2
+    {31, &g2On, 0, false},
+    {32, &gsharp2On, 0, false},
+    {33, &a2On, 0, false},
+    {34, &drum, 38, false},  // Acoustic Snare
+    {35, &bass, 36, false},
+    {36, &bass, 38, false},
+    {37, &bass, 40, false},
+    {38, &bass, 41, false},
+    {39, &bass, 43, false},
+    {40, &bass, 45, false},
+    {41, &softDelayed, 45, false},
+    {42, &accomp, 55, false},
+    {43, &accomp, 57, false},
+    {44, &accomp, 58, false},
+    {45, &accomp, 59, false},
+    {46, &accomp, 60, false},
+    {47, &accomp, 61, false},
+    {48, &accomp, 62, false},
+    {49, &accomp, 64, false},
+    {50, &accomp, 65, false},
+    {51, &accomp, 66, false},
+    {52, &nothing, 0, false},
+    {53, &melody, 67, false},
+    {54, &melody, 68, false},
+    {55, &melody, 69, false},
+    {56, &melody, 70, false},
+    {57, &melody, 71, false},
+    {58, &melody, 72, false},
+    {59, &melody, 73, false},
+    {60, &melody, 74, false},
+    {61, &melody, 75, false},
+    {62, &melody, 76, false},
+    {63, &melody, 77, false},
+    {64, &melody, 78, false},
+    {65, &melody, 79, false},
+    {66, &melody, 80, false},
+    {67, &melody, 81, false},
+    {68, &melody, 82, false},
+    {69, &melody, 83, false},
+    {70, &melody, 84, false},
+    {71, &melody, 85, false},
+    {72, &melody, 86, false},
+    {73, &melody, 88, false},
+    {74, &melody, 89, false},
+    {75, &cancelling, 0, false},
+    {76, &trumpet, 53, false},
+    {77, &trumpet, 54, false},
+    {78, &trumpet, 55, true},
+    {79, &trumpet, 56, true},
+    {80, &trumpet, 57, true},
+    {81, &trumpet, 58, true},
+    {82, &trumpet, 59, true},
+    {83, &trumpet, 60, true},
+    {84, &trumpet, 61, true},
+    {85, &trumpet, 62, true},
+    {86, &trumpet, 64, true},
+    {87, &trumpet, 65, true},
+    {88, &trumpet, 66, false},
+    {89, &trumpet, 67, true},
+    {90, &drum, 35, true},  // Acoustic Bass Drum
+    {91, &g7On, 0, true},
+    {92, &gsharp7On, 0, false},
+    {93, &a7On, 0, false},
+    {94, &opening, 0, true},
+    {95, &drum, 85, true},  // Castanets
+    {96, &drum, 40, true},  // Electric Snare
+    {97, &drum, 64, true},  // Low Conga
+    {98, &nothing, 0, true},
 };
 
 static_assert(rowsCoverScale(holeTable, lowestHole, highestHole),
               "one row per hole from 24 to 98, in order");
 
-void act(const HoleRow165& row, double start, double duration) {
-    switch (row.action) {
-        case Action::Bass:
-            sound(bassVoices, start, duration, row.note);
-            break;
-        case Action::Accomp:
-            sound(accompVoices, start, duration, row.note);
-            break;
-        case Action::Melody:
-            sound(melodyVoices, start, duration, row.note);
-            break;
-        case Action::Trumpet:
-            sound(trumpetVoices, start, duration, row.note);
-            break;
-        case Action::Percussion:
-            sound(percussionVoices, start, duration, row.note);
-            break;
-        case Action::SoftDelayed:
-            playnote(start + softDelay, duration, row.note, softDelayedVelocity,
-                     softDelayedTrack, softDelayedTrack);
-            break;
-        case Action::RegisterOn:
-            registerOn(registers[row.reg], start);
-            break;
-        case Action::ShutterOpen:
-            shutterOpen(start);
-            break;
-        case Action::ShutterClose:
-            shutterClose();
-            break;
-        case Action::Cancel:
-            cancel(start);
-            break;
-        case Action::Nothing:
-            break;
-    }
-}
+constexpr Scale scale165 = {holeTable, lowestHole, highestHole, controls};
 
 }  // namespace
 
 void xlate165(double start, double duration, int hole) {
-    translateHole(holeTable, lowestHole, highestHole, start, duration, hole, act);
+    translateHole(scale165, start, duration, hole);
 }
 
 HoleInfo describeHole165(int hole) {
-    const HoleRow165& row = holeTable[hole - lowestHole];
-    HoleInfo info{hole, HoleKind::Nothing, "Nothing", row.note, row.counted, {}};
-    const std::string note = noteName(row.note);
-    switch (row.action) {
-        case Action::Bass:
-            describeSounding(info, HoleKind::Bass, "Bass " + note, bassVoices);
-            break;
-        case Action::Accomp:
-            describeSounding(info, HoleKind::Accompaniment, "Accomp " + note, accompVoices);
-            break;
-        case Action::Melody:
-            describeSounding(info, HoleKind::Melody, "Melody " + note, melodyVoices);
-            break;
-        case Action::Trumpet:
-            describeSounding(info, HoleKind::Trumpet, "Trumpet " + note, trumpetVoices);
-            break;
-        case Action::Percussion:
-            describeSounding(info, HoleKind::Percussion, drumName(row.note), percussionVoices);
-            break;
-        case Action::SoftDelayed:
-            info.kind = HoleKind::Bass;
-            info.label = "Soft delayed " + note;
-            info.tracks = {softDelayedTrack};
-            break;
-        case Action::RegisterOn:
-            info.kind = HoleKind::Register;
-            info.label = std::string("Register ") + registers[row.reg].name + " on";
-            break;
-        case Action::ShutterOpen:
-            info.kind = HoleKind::Shutter;
-            info.label = "Shutter open";
-            break;
-        case Action::ShutterClose:
-            info.kind = HoleKind::Shutter;
-            info.label = "Shutter close";
-            break;
-        case Action::Cancel:
-            info.kind = HoleKind::Cancel;
-            info.label = "Cancel";
-            break;
-        case Action::Nothing:
-            break;
-    }
-    return info;
+    return describeHole(scale165, hole);
 }
 
 void reset165Controls() {
