@@ -52,7 +52,7 @@ struct Lcg {
     int pick(int count) { return static_cast<int>(next() % static_cast<uint32_t>(count)); }
 };
 
-const OrganProfile& organNamed(const std::string& name) {
+const Organ& organNamed(const std::string& name) {
     if (name == "165") {
         return organ165;
     }
@@ -76,7 +76,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 // minute, 13 holes a beat (26 a second) from the organ's own hole table:
 // bass, accompaniment, melody, trumpet and percussion, and every eight bars
 // a cancel, the register holes and a shutter hole.
-std::string makeRoll(const OrganProfile& organ, long holes) {
+std::string makeRoll(const Organ& organ, long holes) {
     std::vector<int> byKind[static_cast<int>(HoleKind::Nothing) + 1];
     for (int hole = organ.lowestHole; hole <= organ.highestHole; hole++) {
         byKind[static_cast<int>(organ.describeHole(hole).kind)].push_back(hole);
@@ -251,7 +251,7 @@ void report(double seconds, long events) {
 }
 
 // Reads the roll and prepares the run state for translating it.
-void prepare(const OrganProfile& organ, MidiFile& roll, const char* path) {
+void prepare(const Organ& organ, MidiFile& roll, const char* path) {
     resetRunState();
     organ.resetControls();
     result = organ.marker;
@@ -275,7 +275,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "arrangement" && argc == 5) {
-        const OrganProfile& organ = organNamed(argv[2]);
+        const Organ& organ = organNamed(argv[2]);
         MidiFile roll;
         prepare(organ, roll, argv[3]);
         std::ostringstream printed;
@@ -284,7 +284,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if ((mode == "translate" || mode == "write" || mode == "run") && argc == 4) {
-        const OrganProfile& organ = organNamed(argv[2]);
+        const Organ& organ = organNamed(argv[2]);
         const char* path = argv[3];
         std::ostringstream quiet;
         if (mode == "run") {
@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             const double lastEnd = translateRoll(organ, roll, quiet);
-            if (!rollIsValid()) {
+            if (!rollIsValid(organ)) {
                 return 1;
             }
             const std::string written = writeArrangement();

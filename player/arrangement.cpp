@@ -5,22 +5,20 @@
 
 #include "runstate.h"
 
-void layOutArrangement(const OrganProfile& organ, int rollTpq) {
+void layOutArrangement(const Organ& organ, int rollTpq) {
     // From here on every tick handed to outputfile is counted from the start.
     outputfile.absoluteTime();
     outputfile.addTrack(15);
     tpq = rollTpq;
     outputfile.setTicksPerQuarterNote(tpq);
 
-    for (int row = 0; row < organ.layoutRows; row++) {
-        const TrackLayout& voice = organ.layout[row];
+    for (const TrackLayout& voice : organ.layout) {
         outputfile.addMetaEvent(voice.track, 0, metaTrackName, voice.name);
     }
 
     // Each named track selects the organ's bank on its own channel ...
     midievent.setSize(3);
-    for (int row = 0; row < organ.layoutRows; row++) {
-        const TrackLayout& voice = organ.layout[row];
+    for (const TrackLayout& voice : organ.layout) {
         midievent[0] = static_cast<unsigned char>(0xB0 | ((voice.track - 1) & 0x0F));
         midievent[1] = 0;
         midievent[2] = static_cast<unsigned char>(organ.bank);
@@ -29,8 +27,7 @@ void layOutArrangement(const OrganProfile& organ, int rollTpq) {
 
     // ... and then its instrument in that bank.
     midievent.setSize(2);
-    for (int row = 0; row < organ.layoutRows; row++) {
-        const TrackLayout& voice = organ.layout[row];
+    for (const TrackLayout& voice : organ.layout) {
         midievent[0] = static_cast<unsigned char>(0xC0 | ((voice.track - 1) & 0x0F));
         midievent[1] = static_cast<unsigned char>(voice.program);
         outputfile.addEvent(voice.track, 0, midievent);

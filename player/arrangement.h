@@ -19,7 +19,7 @@ const int metaTempo = 0x51;
 // to the roll's ticks per quarter note, the track names, bank selects and
 // program changes of the organ's layout, and the marker text from `result`
 // on track 1.
-void layOutArrangement(const OrganProfile& organ, int rollTpq);
+void layOutArrangement(const Organ& organ, int rollTpq);
 
 // Copies a roll text into outputfile at tick 0: a copyright or a title on
 // track 0, a text on track 1.  The text is taken up to its first zero byte.

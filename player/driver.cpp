@@ -69,7 +69,7 @@ std::string decimalPart(const char* argument) {
 
 }  // namespace
 
-void printBanner(const OrganProfile& organ, std::ostream& out) {
+void printBanner(const Organ& organ, std::ostream& out) {
     out << std::endl;
     out << organ.bannerLine << std::endl;
     out << organ.creditLine << std::endl;
@@ -128,7 +128,7 @@ void chooseOutputTempo() {
     }
 }
 
-double notePass(const OrganProfile& organ, MidiFile& roll) {
+double notePass(const Organ& organ, MidiFile& roll) {
     // Start, in seconds of roll time, of the hole open at each key; -1.0
     // while none is.  A data byte can hold any value, so every byte value
     // has its entry.
@@ -160,7 +160,7 @@ double notePass(const OrganProfile& organ, MidiFile& roll) {
             duration = end - pending[key];
             organ.translate(pending[key], duration, key);
             pending[key] = -1.0;
-            if (outofrangecount > mostHolesOutsideScale) {
+            if (outofrangecount > organ.validity.mostHolesOutsideScale) {
                 break;  // a roll of another organ: refused without going on
             }
         }
@@ -168,11 +168,13 @@ double notePass(const OrganProfile& organ, MidiFile& roll) {
     return lastEnd;
 }
 
-bool rollIsValid() {
-    return !(outofrangecount > mostHolesOutsideScale || requirednotecount < fewestRequiredHoles);
+bool rollIsValid(const Organ& organ) {
+    const ValidityRule& rule = organ.validity;
+    return !(outofrangecount > rule.mostHolesOutsideScale ||
+             requirednotecount < rule.fewestRequiredHoles);
 }
 
-double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out) {
+double translateRoll(const Organ& organ, MidiFile& roll, std::ostream& out) {
     roll.absoluteTime();
     layOutArrangement(organ, roll.getTicksPerQuarterNote());
     metadataPass(roll, out);
@@ -189,7 +191,7 @@ std::string writeArrangement() {
     return os_buffer.str();
 }
 
-std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out,
+std::string arrangeRoll(const Organ& organ, MidiFile& roll, std::ostream& out,
                         double* lastEnd) {
     result = organ.marker;
     const double end = translateRoll(organ, roll, out);

@@ -17,7 +17,7 @@ const double lowestTempo = 10.0;
 const double highestTempo = 200.0;
 
 // An empty line, the organ's banner line, its credit line, an empty line.
-void printBanner(const OrganProfile& organ, std::ostream& out);
+void printBanner(const Organ& organ, std::ostream& out);
 
 // The tempo an output tempo argument gives: read as a decimal number from
 // its start, the rest ignored; a non-number reads as 0.
@@ -46,23 +46,21 @@ void chooseOutputTempo();
 
 // Pairs every hole's opening with its closing and hands each completed hole
 // to the organ's translator, in the order the holes close.  A closing with
-// no open hole at its key is passed over.  Stops as soon as more than two
-// holes lay outside the organ's scale: the roll can no longer be valid.
+// no open hole at its key is passed over.  Stops as soon as more holes lay
+// outside the organ's scale than its validity rule allows: the roll can no
+// longer be valid.
 // Returns the end, in seconds of roll time, of the hole that completed last
 // (0.0 without holes).
-double notePass(const OrganProfile& organ, MidiFile& roll);
+double notePass(const Organ& organ, MidiFile& roll);
 
-// The translator's counters show a roll of this organ: at most
-// mostHolesOutsideScale holes outside the scale and at least
-// fewestRequiredHoles required holes.
-const int mostHolesOutsideScale = 2;
-const int fewestRequiredHoles = 10;
-bool rollIsValid();
+// The translator's counters show a roll of this organ, by its validity
+// rule.
+bool rollIsValid(const Organ& organ);
 
 // Everything between reading and the validity test: the skeleton of
 // outputfile, the metadata pass (printing to `out`), the output tempo and
 // its event, and the note pass.  Returns the last end time.
-double translateRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out);
+double translateRoll(const Organ& organ, MidiFile& roll, std::ostream& out);
 
 // Sorts the tracks of outputfile, writes it into os_buffer and returns a
 // copy of the bytes written; an empty string when the arrangement cannot be
@@ -72,7 +70,7 @@ std::string writeArrangement();
 // translateRoll() and writeArrangement() for a roll built or read by the
 // caller, with `result` set to the organ's marker.  The validity test is
 // left to the caller.  The last end time goes to `lastEnd` when given.
-std::string arrangeRoll(const OrganProfile& organ, MidiFile& roll, std::ostream& out,
+std::string arrangeRoll(const Organ& organ, MidiFile& roll, std::ostream& out,
                         double* lastEnd = nullptr);
 
 // Whole seconds until the hole that ends at `lastEnd` seconds of roll time

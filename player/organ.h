@@ -1,5 +1,6 @@
-// What sets the two programs apart: texts, the arrangement's track layout
-// and bank, and the roll translator.
+// What an organ is to the programs: its texts, its scale and translator,
+// its controls, the rule by which a roll is judged, and its arrangement's
+// bank and track layout.
 
 #ifndef KOLVO_ORGAN_H
 #define KOLVO_ORGAN_H
@@ -89,27 +90,43 @@ struct HoleInfo {
     std::vector<int> tracks;  // the tracks (and channels) its notes may go to
 };
 
-struct OrganProfile {
+// The rule by which a roll is judged after its last hole, on the two
+// counters that the translator keeps: at most mostHolesOutsideScale holes
+// outside the scale and at least fewestRequiredHoles required holes.
+struct ValidityRule {
+    int mostHolesOutsideScale;
+    int fewestRequiredHoles;
+};
+
+// Everything that makes one organ, in one record: the programs and tools
+// find the organs in the registry (organs.h), and the players select theirs
+// there by name.
+struct Organ {
+    const char* name;  // "165": how programs, options and help texts name it
+
+    // What its player prints and writes.
     const char* bannerLine;   // "Play Wurlitzer 165 e-roll, v2.01"
     const char* creditLine;   // the banner's second line: program and copyright holder
     const char* usageTail;    // "  w165e-roll.mid [optempo]"
     const char* invalidRoll;  // "Invalid w165 e-roll"
     const char* marker;       // "w165k-v", the marker text of the arrangement
-    int bank;                 // bank of the soundfont that the arrangement selects
-    const TrackLayout* layout;
-    int layoutRows;
-    Translator translate;     // xlate165 or xlate150
-    const char* name;         // "165" or "150"
-    int lowestHole;           // the scale: holes lowestHole to highestHole
-    int highestHole;
-    HoleInfo (*describeHole)(int hole);  // for a hole of the scale
-    void (*resetControls)();  // puts the control state back to its start
-};
 
-// The layouts of the two organs, in the order their events are added.
-extern const TrackLayout layout165[];
-extern const int layout165Rows;
-extern const TrackLayout layout150[];
-extern const int layout150Rows;
+    // Its scale, and how a roll is read on it.
+    int lowestHole;  // the scale: holes lowestHole to highestHole
+    int highestHole;
+    Translator translate;                 // xlate165 or xlate150
+    HoleInfo (*describeHole)(int hole);   // for a hole of the scale
+    Rows<OrganControl> controls;          // what its control holes switch
+    void (*resetControls)();              // puts the control state back to its start
+    ValidityRule validity;
+
+    // Its arrangement: the bank of the soundfont it selects, and its named
+    // tracks, in the order their events are added.  Each row's rank is what
+    // the band-organ soundfont voices for that program.
+    int bank;
+    Rows<TrackLayout> layout;
+
+    const char* exampleRoll;  // "examples/demo165.mid", in the source tree
+};
 
 #endif

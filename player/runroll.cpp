@@ -12,7 +12,7 @@
 #include "playbuffer.h"
 #include "runstate.h"
 
-int runRoll(const OrganProfile& organ, int argc, char** argv) {
+int runRoll(const Organ& organ, int argc, char** argv) {
     std::ostream& out = std::cout;
     result = organ.marker;
 
@@ -45,7 +45,7 @@ int runRoll(const OrganProfile& organ, int argc, char** argv) {
     }
 
     const double lastEnd = translateRoll(organ, roll, out);
-    if (!rollIsValid()) {
+    if (!rollIsValid(organ)) {
         out << organ.invalidRoll << std::endl;
         return 1;
     }

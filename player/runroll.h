@@ -8,6 +8,6 @@
 
 // Banner, arguments, synthesizer, reading, translation, validity test,
 // playback.  Returns the exit status.
-int runRoll(const OrganProfile& organ, int argc, char** argv);
+int runRoll(const Organ& organ, int argc, char** argv);
 
 #endif

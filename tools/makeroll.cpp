@@ -2,13 +2,14 @@
 //
 //   makeroll SCORE OUT.mid
 //
-// The score names the organ (165 or 150), the roll's texts, tempo and meter,
-// and then the music, part by part and bar by bar, in note names and note
-// lengths; tools/scores/ holds the scores of the demo rolls and describes
-// the notation.  Every pitch is looked up in the tracker-bar scale of the
-// organ for its part; a pitch the part has no hole for is an error.  The
-// roll is a type 0 Standard MIDI File: every hole is a note-on and note-off
-// on channel 1 whose key is the hole's position on the tracker bar.
+// The score names the organ (by its name in the registry, organs.h), the
+// roll's texts, tempo and meter, and then the music, part by part and bar
+// by bar, in note names and note lengths; tools/scores/ holds the scores of
+// the demo rolls and describes the notation.  Every pitch is looked up in
+// the tracker-bar scale of the organ for its part; a pitch the part has no
+// hole for is an error.  The roll is a type 0 Standard MIDI File: every hole
+// is a note-on and note-off on channel 1 whose key is the hole's position
+// on the tracker bar.
 //
 // Exit status 0 on success; 1 with a one-line message on any error.
 
@@ -25,13 +26,12 @@
 #include <vector>
 
 #include "MidiFile.h"
-#include "xlate150.h"
-#include "xlate165.h"
+#include "organs.h"
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// The organs' scales, read from the translators' hole tables.  Pitches are
+// The organs' scales, read from their hole tables through the registry.  Pitches are
 // MIDI note numbers, middle C = 60 = C4.
 
 // How a part's holes are cut from its written notes.
@@ -58,7 +58,7 @@ struct PartScale {
     std::vector<NamedHole> names;
 };
 
-struct Organ {
+struct ScoreOrgan {
     const char* name;
     std::vector<int> required;  // the holes an organ counts to accept a roll
     std::vector<PartScale> parts;
@@ -74,7 +74,7 @@ std::string lowerWithoutBlanks(const std::string& text) {
     return out;
 }
 
-PartScale& partNamed(Organ& organ, const std::string& name, Cut cut) {
+PartScale& partNamed(ScoreOrgan& organ, const std::string& name, Cut cut) {
     for (PartScale& part : organ.parts) {
         if (part.part == name) {
             return part;
@@ -94,8 +94,8 @@ PartScale& partNamed(Organ& organ, const std::string& name, Cut cut) {
 //   a control hole is in "ctl", named by its label without "Register",
 //   "on" and blanks ("c2", "bells", "shutteropen", "cancel"); a second
 //   hole of the same name is that name, "@" and its number ("g2@31").
-Organ organFrom(const OrganProfile& profile) {
-    Organ organ{profile.name, {}, {}};
+ScoreOrgan organFrom(const Organ& profile) {
+    ScoreOrgan organ{profile.name, {}, {}};
     for (int hole = profile.lowestHole; hole <= profile.highestHole; hole++) {
         const HoleInfo info = profile.describeHole(hole);
         if (info.counted) {
@@ -159,7 +159,7 @@ struct Hole {
 };
 
 struct Score {
-    const Organ* organ = nullptr;
+    const ScoreOrgan* organ = nullptr;
     std::string title, text, copyright;
     double tempo = 0.0;  // quarter notes per minute
     int division = 0;    // ticks per quarter note
@@ -390,15 +390,17 @@ void readMusic(const std::vector<std::string>& fields, Score& score, int line) {
 void readHeader(const std::string& key, const std::string& value, Score& score, int line) {
     std::vector<std::string> fields = words(value);
     if (key == "organ") {
-        static const Organ wurlitzer165 = organFrom(organ165);
-        static const Organ wurlitzer150 = organFrom(organ150);
-        if (value == "165") {
-            score.organ = &wurlitzer165;
-        } else if (value == "150") {
-            score.organ = &wurlitzer150;
-        } else {
-            fail(line, "organ must be 165 or 150");
+        // Each organ's parts, made when a score first names it.
+        static std::map<std::string, ScoreOrgan> parts;
+        const Organ* organ = findOrgan(value);
+        if (organ == nullptr) {
+            fail(line, "organ must be " + organNames(" or "));
         }
+        auto made = parts.find(value);
+        if (made == parts.end()) {
+            made = parts.emplace(value, organFrom(*organ)).first;
+        }
+        score.organ = &made->second;
     } else if (key == "title") {
         score.title = value;
     } else if (key == "text") {

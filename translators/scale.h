@@ -55,6 +55,10 @@ constexpr Action working(HoleKind kind, const char* word, void (*work)(double st
     return {kind, word, nullptr, 0, work, control};
 }
 
+// The rule both Wurlitzer scales judge a roll by: at most two holes outside
+// the scale, at least ten of the required holes.
+constexpr ValidityRule wurlitzerValidity = {2, 10};
+
 constexpr Action nothing = {HoleKind::Nothing, "Nothing", nullptr, 0, nullptr, -1};
 
 // One row of a hole table.

@@ -1,4 +1,5 @@
-// Wurlitzer 150 roll translation.
+// The Wurlitzer 150: its roll translation, its controls, the layout of its
+// arrangement and the texts of its player, all in its record organ150.
 //
 // Every hole of the 150 scale (24 to 77) has one row in the hole table: the
 // rank pattern it sounds, the drum it strikes or the control it works, its
@@ -187,7 +188,44 @@ static_assert(rowsCoverScale(holeTable, lowestHole, highestHole),
 
 constexpr Scale scale150 = {holeTable, lowestHole, highestHole, controls};
 
+// ---------------------------------------------------------------------------
+// The arrangement: bank 2, the named tracks with their programs and ranks,
+// in the order their events are added.  Tracks 0, 3, 4, 6, 9 and 10 are not
+// named; track 10 is the percussion channel.
+
+constexpr TrackLayout layout[] = {
+    {1, "Trombone", 58, Rank::TromboneReed},
+    {2, "Bass", 43, Rank::OpenBass},
+    {5, "Accomp", 70, Rank::AccompFlute},
+    {7, "Melody", 73, Rank::ViolinPipe},
+    {8, "Melody", 82, Rank::Piccolo},
+    {11, "Melody", 75, Rank::Flute},
+    {12, "Melody", 8, Rank::Glockenspiel},
+    {13, "Trumpet", 68, Rank::BaritoneReed},
+    {14, "Trumpet", 69, Rank::ClarinetReed},
+    {15, "Trumpet", 56, Rank::TrumpetReed},
+};
+
 }  // namespace
+
+const Organ organ150 = {
+    "150",
+    "Play Wurlitzer 150 e-roll, v2.01",
+    "kolvo150, Copyright (C) 2026 the kolvo authors",
+    "  w150e-roll.mid [optempo]",
+    "Invalid w150 e-roll",
+    "w150k-v",
+    lowestHole,
+    highestHole,
+    xlate150,
+    describeHole150,
+    controls,
+    reset150Controls,
+    wurlitzerValidity,
+    2,
+    layout,
+    "examples/demo150.mid",
+};
 
 void xlate150(double start, double duration, int hole) {
     translateHole(scale150, start, duration, hole);

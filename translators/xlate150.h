@@ -1,6 +1,6 @@
-// Wurlitzer 150 roll translation: the meaning of every hole of the 150
-// scale, and the shutter, stop and bells state that its control holes
-// switch.
+// The Wurlitzer 150: the meaning of every hole of the 150 scale, the
+// shutter, stop and bells state that its control holes switch, and its
+// record.
 
 #ifndef KOLVO_XLATE150_H
 #define KOLVO_XLATE150_H
@@ -32,7 +32,8 @@ void reset150Controls();
 // What a hole from 24 to 77 does, read from the hole table.
 HoleInfo describeHole150(int hole);
 
-// Texts, tables and translator of kolvo150.
-extern const OrganProfile organ150;
+// The Wurlitzer 150 as the registry lists it (organs.h): texts, scale,
+// translator, controls and arrangement.
+extern const Organ organ150;
 
 #endif

@@ -1,4 +1,5 @@
-// Wurlitzer 165 roll translation.
+// The Wurlitzer 165: its roll translation, its controls, the layout of its
+// arrangement and the texts of its player, all in its record organ165.
 //
 // Every hole of the 165 scale (24 to 98) has one row in the hole table: the
 // section it sounds, or the control it works, its MIDI note and whether it
@@ -249,7 +250,45 @@ static_assert(rowsCoverScale(holeTable, lowestHole, highestHole),
 
 constexpr Scale scale165 = {holeTable, lowestHole, highestHole, controls};
 
+// ---------------------------------------------------------------------------
+// The arrangement: bank 3, the named tracks with their programs and ranks,
+// in the order their events are added.  Tracks 0, 8, 10, 11 and 15 are not
+// named; track 10 is the percussion channel.
+
+constexpr TrackLayout layout[] = {
+    {1, "Bass", 58, Rank::StoppedBass},
+    {2, "Bass", 43, Rank::OpenStringBass},
+    {3, "Accomp", 70, Rank::AccompFlute},
+    {4, "Accomp", 11, Rank::AccompBell},
+    {5, "Melody", 82, Rank::Piccolo},
+    {6, "Melody", 40, Rank::ViolinPipe},
+    {7, "Melody", 75, Rank::Flageolet},
+    {9, "Melody", 73, Rank::Flute},
+    {12, "Melody", 8, Rank::Glockenspiel},
+    {13, "Trumpet", 68, Rank::BaritoneReed},
+    {14, "Trumpet", 56, Rank::TrumpetReed},
+};
+
 }  // namespace
+
+const Organ organ165 = {
+    "165",
+    "Play Wurlitzer 165 e-roll, v2.01",
+    "kolvo165, Copyright (C) 2026 the kolvo authors",
+    "  w165e-roll.mid [optempo]",
+    "Invalid w165 e-roll",
+    "w165k-v",
+    lowestHole,
+    highestHole,
+    xlate165,
+    describeHole165,
+    controls,
+    reset165Controls,
+    wurlitzerValidity,
+    3,
+    layout,
+    "examples/demo165.mid",
+};
 
 void xlate165(double start, double duration, int hole) {
     translateHole(scale165, start, duration, hole);

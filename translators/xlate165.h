@@ -1,5 +1,5 @@
-// Wurlitzer 165 roll translation: the meaning of every hole of the 165
-// scale, and the register and shutter state that its control holes switch.
+// The Wurlitzer 165: the meaning of every hole of the 165 scale, the
+// register and shutter state that its control holes switch, and its record.
 
 #ifndef KOLVO_XLATE165_H
 #define KOLVO_XLATE165_H
@@ -34,7 +34,8 @@ void reset165Controls();
 // What a hole from 24 to 98 does, read from the hole table.
 HoleInfo describeHole165(int hole);
 
-// Texts, tables and translator of kolvo165.
-extern const OrganProfile organ165;
+// The Wurlitzer 165 as the registry lists it (organs.h): texts, scale,
+// translator, controls and arrangement.
+extern const Organ organ165;
 
 #endif

@@ -98,7 +98,7 @@ std::string checkReadWriteRead(const unsigned char* bytes, std::size_t size) {
     return rereadProblem(written);
 }
 
-std::string checkRollTranslation(const OrganProfile& organ, const unsigned char* bytes,
+std::string checkRollTranslation(const Organ& organ, const unsigned char* bytes,
                                  std::size_t size) {
     FatalErrorsThrow fatalErrorsThrow;
     resetRunState();

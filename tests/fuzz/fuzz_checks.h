@@ -26,7 +26,7 @@ std::string checkReadWriteRead(const unsigned char* bytes, std::size_t size);
 // written file reads back, strictly and with the library, and writes again
 // to the same bytes, and every note-on it holds has a later note-off on
 // its channel and key.
-std::string checkRollTranslation(const OrganProfile& organ, const unsigned char* bytes,
+std::string checkRollTranslation(const Organ& organ, const unsigned char* bytes,
                                  std::size_t size);
 
 // For the libFuzzer entries: prints the problem and aborts, which libFuzzer

@@ -94,7 +94,7 @@ TEST_F(Driver150, ArrangedRollPlaysTrumpetsAndDrumsOnTheirTracks) {
     EXPECT_DOUBLE_EQ(lastEnd, 2.5);
     EXPECT_EQ(requirednotecount, 2);
     EXPECT_EQ(outofrangecount, 1);
-    EXPECT_FALSE(rollIsValid());
+    EXPECT_FALSE(rollIsValid(organ150));
 
     // outputfile stays sorted and absolute after writing.
     ASSERT_EQ(outputfile.getNumEvents(15), 5);
@@ -121,7 +121,7 @@ TEST_F(Driver150, TenRequiredHolesAndTwoStraysMakeAValidRoll) {
     arrangeRoll(organ150, roll, out);
     EXPECT_EQ(requirednotecount, 10);
     EXPECT_EQ(outofrangecount, 2);
-    EXPECT_TRUE(rollIsValid());
+    EXPECT_TRUE(rollIsValid(organ150));
 }
 
 }  // namespace

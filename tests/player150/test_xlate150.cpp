@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -445,21 +444,6 @@ TEST_F(Xlate150, OnHoleClosingAfterCancelSurvivesIt) {
     key(25, 0.9);  // opened 0.1 s before the cancel, closed after it
     EXPECT_TRUE(bellson);
     EXPECT_EQ(stopbellvel, 65);
-}
-
-// ---------------------------------------------------------------------------
-// The program's profile
-
-TEST(Organ150Profile, TextsBankAndTables) {
-    EXPECT_STREQ(organ150.bannerLine, "Play Wurlitzer 150 e-roll, v2.01");
-    EXPECT_NE(std::strstr(organ150.creditLine, "kolvo150"), nullptr);
-    EXPECT_STREQ(organ150.usageTail, "  w150e-roll.mid [optempo]");
-    EXPECT_STREQ(organ150.invalidRoll, "Invalid w150 e-roll");
-    EXPECT_STREQ(organ150.marker, "w150k-v");
-    EXPECT_EQ(organ150.bank, 2);
-    EXPECT_EQ(organ150.layout, layout150);
-    EXPECT_EQ(organ150.layoutRows, layout150Rows);
-    EXPECT_EQ(organ150.translate, &xlate150);
 }
 
 }  // namespace

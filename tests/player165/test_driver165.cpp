@@ -134,7 +134,7 @@ class Driver165 : public testing::Test {
         return out.str();
     }
 
-    OrganProfile recorder{};
+    Organ recorder{};
 };
 
 // --- banner and command line ------------------------------------------------
@@ -599,14 +599,14 @@ TEST_F(Driver165, RollTimeUsesTheInputTempoEvenWhenItIsNotUsed) {
 TEST_F(Driver165, ValidityThresholds) {
     outofrangecount = 2;
     requirednotecount = 10;
-    EXPECT_TRUE(rollIsValid());
+    EXPECT_TRUE(rollIsValid(organ165));
     outofrangecount = 3;
-    EXPECT_FALSE(rollIsValid());
+    EXPECT_FALSE(rollIsValid(organ165));
     outofrangecount = 0;
     requirednotecount = 9;
-    EXPECT_FALSE(rollIsValid());
+    EXPECT_FALSE(rollIsValid(organ165));
     requirednotecount = 0;
-    EXPECT_FALSE(rollIsValid());
+    EXPECT_FALSE(rollIsValid(organ165));
 }
 
 // A roll of another organ is refused at its third hole outside the scale:

@@ -533,19 +533,4 @@ TEST_F(Xlate165, RegisterHoleClosingAfterCancelSurvivesIt) {
     EXPECT_EQ(a2vel, 40);
 }
 
-// ---------------------------------------------------------------------------
-// The program's profile
-
-TEST(Organ165Profile, TextsBankAndTables) {
-    EXPECT_STREQ(organ165.bannerLine, "Play Wurlitzer 165 e-roll, v2.01");
-    EXPECT_NE(std::strstr(organ165.creditLine, "kolvo165"), nullptr);
-    EXPECT_STREQ(organ165.usageTail, "  w165e-roll.mid [optempo]");
-    EXPECT_STREQ(organ165.invalidRoll, "Invalid w165 e-roll");
-    EXPECT_STREQ(organ165.marker, "w165k-v");
-    EXPECT_EQ(organ165.bank, 3);
-    EXPECT_EQ(organ165.layout, layout165);
-    EXPECT_EQ(organ165.layoutRows, layout165Rows);
-    EXPECT_EQ(organ165.translate, &xlate165);
-}
-
 }  // namespace

@@ -17,7 +17,7 @@ namespace {
 
 // Every control that can be switched on is on, so that every voice of a
 // hole can sound.
-void switchEverythingOn(const OrganProfile& organ) {
+void switchEverythingOn(const Organ& organ) {
     for (int hole = organ.lowestHole; hole <= organ.highestHole; ++hole) {
         const HoleKind kind = organ.describeHole(hole).kind;
         if (kind == HoleKind::Register || kind == HoleKind::Shutter) {
@@ -30,7 +30,7 @@ void switchEverythingOn(const OrganProfile& organ) {
     }
 }
 
-void freshRun(const OrganProfile& organ) {
+void freshRun(const Organ& organ) {
     resetRunState();
     organ.resetControls();
     outputfile.absoluteTime();
@@ -40,7 +40,7 @@ void freshRun(const OrganProfile& organ) {
     iptempo = 60.0;
 }
 
-void expectDescriptionsMatchTheTranslator(const OrganProfile& organ, int labelledRegisters) {
+void expectDescriptionsMatchTheTranslator(const Organ& organ, int labelledRegisters) {
     int registers = 0;
     for (int hole = organ.lowestHole; hole <= organ.highestHole; ++hole) {
         const HoleInfo info = organ.describeHole(hole);

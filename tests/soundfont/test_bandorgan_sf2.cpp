@@ -145,14 +145,14 @@ private:
     int id_;
 };
 
-const OrganProfile* const organs[] = {&organ165, &organ150};
+const Organ* const organs[] = {&organ165, &organ150};
 
 bool struck(Rank rank) {
     return rank == Rank::Glockenspiel || rank == Rank::AccompBell;
 }
 
 // The notes that the organ's holes send to each track, and its drums.
-std::map<int, std::set<int>> trackNotes(const OrganProfile& organ, std::set<int>* drums) {
+std::map<int, std::set<int>> trackNotes(const Organ& organ, std::set<int>* drums) {
     std::map<int, std::set<int>> notes;
     for (int hole = organ.lowestHole; hole <= organ.highestHole; ++hole) {
         const HoleInfo info = organ.describeHole(hole);
@@ -167,8 +167,8 @@ std::map<int, std::set<int>> trackNotes(const OrganProfile& organ, std::set<int>
     return notes;
 }
 
-const TrackLayout& rowOf(const OrganProfile& organ, Rank rank) {
-    const TrackLayout* row = std::find_if(organ.layout, organ.layout + organ.layoutRows,
+const TrackLayout& rowOf(const Organ& organ, Rank rank) {
+    const TrackLayout* row = std::find_if(organ.layout.begin(), organ.layout.end(),
                                           [rank](const TrackLayout& r) { return r.rank == rank; });
     return *row;
 }
@@ -177,9 +177,9 @@ TEST(BandOrganSoundfont, LoadsWithAPresetForEveryProgramOfBothLayouts) {
     ASSERT_TRUE(fluid_is_soundfont(fontPath));
     Synth synth;
     ASSERT_NE(synth.id(), FLUID_FAILED);
-    for (const OrganProfile* organ : organs) {
-        for (int row = 0; row < organ->layoutRows; ++row) {
-            const int program = organ->layout[row].program;
+    for (const Organ* organ : organs) {
+        for (const TrackLayout& row : organ->layout) {
+            const int program = row.program;
             fluid_preset_t* preset = fluid_sfont_get_preset(synth.font(), organ->bank, program);
             ASSERT_NE(preset, nullptr) << organ->name << " bank " << organ->bank << " program "
                                        << program;
@@ -192,11 +192,10 @@ TEST(BandOrganSoundfont, LoadsWithAPresetForEveryProgramOfBothLayouts) {
 TEST(BandOrganSoundfont, PipesSpeakSteadilyInTuneAndStopWhenLetGo) {
     Synth synth;
     const double held = 2.0, after = 1.2;
-    for (const OrganProfile* organ : organs) {
+    for (const Organ* organ : organs) {
         std::set<int> drums;
         const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
-        for (int row = 0; row < organ->layoutRows; ++row) {
-            const TrackLayout& layout = organ->layout[row];
+        for (const TrackLayout& layout : organ->layout) {
             if (struck(layout.rank)) {
                 continue;
             }
@@ -233,7 +232,7 @@ TEST(BandOrganSoundfont, ReedsSoundBrighterThanViolinsAndViolinsThanFlutes) {
 TEST(BandOrganSoundfont, EveryDrumHitsAndDiesAway) {
     Synth synth;
     std::set<int> drums;
-    for (const OrganProfile* organ : organs) {
+    for (const Organ* organ : organs) {
         trackNotes(*organ, &drums);
     }
     const std::map<int, double> ringing = {{49, 3.0}, {57, 3.0}, {81, 3.0}};  // cymbals, triangle

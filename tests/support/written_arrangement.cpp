@@ -17,11 +17,11 @@ int main(int argc, char** argv) {
         std::cerr << "Usage: written_arrangement 165|150 ROLL" << std::endl;
         return 2;
     }
-    const OrganProfile& organ = std::strcmp(argv[1], "165") == 0 ? organ165 : organ150;
+    const Organ& organ = std::strcmp(argv[1], "165") == 0 ? organ165 : organ150;
     MidiFile roll(argv[2]);
     std::ostringstream console;
     const std::string written = arrangeRoll(organ, roll, console);
-    if (!rollRefusal(roll).empty() || !rollIsValid()) {
+    if (!rollRefusal(roll).empty() || !rollIsValid(organ)) {
         std::cerr << "written_arrangement: not a roll of this organ" << std::endl;
         return 1;
     }

@@ -91,7 +91,7 @@ inline void randomRoll(MidiFile& roll, std::mt19937& random, int lowKey, int hig
 
 // The roll arranged for `organ` and written, read back with the reader
 // above.
-inline WrittenFile arrangedAndWritten(const OrganProfile& organ, MidiFile& roll) {
+inline WrittenFile arrangedAndWritten(const Organ& organ, MidiFile& roll) {
     std::ostringstream quiet;
     return readWrittenFile(arrangeRoll(organ, roll, quiet));
 }
@@ -100,7 +100,7 @@ inline WrittenFile arrangedAndWritten(const OrganProfile& organ, MidiFile& roll)
 // note and the default 85 beats per minute: the end of a hole from tick 1
 // to tick 2 converts back to just below tick 2, where its note would start.
 // Its note must still be stopped.
-inline void expectOneTickHoleEnds(const OrganProfile& organ, int key) {
+inline void expectOneTickHoleEnds(const Organ& organ, int key) {
     MidiFile roll;
     roll.absoluteTime();
     roll.setTicksPerQuarterNote(48);
@@ -127,7 +127,7 @@ inline void expectOneTickHoleEnds(const OrganProfile& organ, int key) {
 // Three hundred random rolls with holes from `lowKey` to `highKey`, each
 // translated from the initial state: every note of every written
 // arrangement is stopped after it starts.
-inline void expectRandomRollsStopEveryNote(const OrganProfile& organ, void (*resetControls)(),
+inline void expectRandomRollsStopEveryNote(const Organ& organ, void (*resetControls)(),
                                            unsigned seed, int lowKey, int highKey) {
     std::mt19937 random(seed);
     for (int round = 0; round < 300; round++) {

@@ -89,7 +89,7 @@ class Builder {
 public:
     BandOrgan result;
 
-    void collect(const OrganProfile& organ) {
+    void collect(const Organ& organ) {
         std::map<int, std::set<int>> trackNotes;
         for (int hole = organ.lowestHole; hole <= organ.highestHole; ++hole) {
             const HoleInfo info = organ.describeHole(hole);
@@ -104,8 +104,7 @@ public:
                 trackNotes[track].insert(info.note);
             }
         }
-        for (int row = 0; row < organ.layoutRows; ++row) {
-            const TrackLayout& layout = organ.layout[row];
+        for (const TrackLayout& layout : organ.layout) {
             const std::set<int>& notes = trackNotes[layout.track];
             if (notes.empty()) {
                 throw std::runtime_error("no hole of the " + std::string(organ.name) +
@@ -131,7 +130,7 @@ public:
 
 private:
     struct Program {
-        const OrganProfile* organ;
+        const Organ* organ;
         const TrackLayout* layout;
         std::set<int> notes;
     };
@@ -258,9 +257,9 @@ private:
 
 }  // namespace
 
-BandOrgan buildBandOrgan(const std::vector<const OrganProfile*>& organs) {
+BandOrgan buildBandOrgan(const std::vector<const Organ*>& organs) {
     Builder b;
-    for (const OrganProfile* organ : organs) {
+    for (const Organ* organ : organs) {
         b.collect(*organ);
     }
     b.build();

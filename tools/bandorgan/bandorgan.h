@@ -23,6 +23,6 @@ const int sampleRate = 44100;
 // Throws std::runtime_error when the organs ask for what the soundfont
 // cannot give: two ranks for one program, a program whose track no hole
 // sounds, a drum it has no voice for.
-BandOrgan buildBandOrgan(const std::vector<const OrganProfile*>& organs);
+BandOrgan buildBandOrgan(const std::vector<const Organ*>& organs);
 
 #endif

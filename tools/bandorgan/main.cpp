@@ -3,8 +3,8 @@
 //
 //   bandorgan [--summary] OUT.sf2
 //
-// The presets, banks and notes come from the two organs' layouts and hole
-// tables; every sound is synthesized, the same bytes on every run.  Exit
+// The presets, banks and notes come from the organs' layouts and hole
+// tables (the registry, organs.h); every sound is synthesized, the same bytes on every run.  Exit
 // status 0 on success; 1 with a one-line message on any error.
 
 #include <cstdio>
@@ -14,14 +14,21 @@
 #include <string>
 
 #include "bandorgan.h"
-#include "xlate150.h"
-#include "xlate165.h"
+#include "organs.h"
 
 namespace {
 
 void usage(std::ostream& out) {
+    const std::string players = listOrgans(
+        [](const Organ& organ) {
+            return "kolvo" + std::string(organ.name) + " (bank " + std::to_string(organ.bank) +
+                   ")";
+        },
+        " and ");
     out << "Usage: bandorgan [--summary] OUT.sf2\n"
-           "Writes the band-organ soundfont of kolvo165 (bank 3) and kolvo150 (bank 2),\n"
+           "Writes the band-organ soundfont of "
+        << players
+        << ",\n"
            "with their drum kit in bank 128.  --summary lists the presets on standard output.\n";
 }
 
@@ -70,7 +77,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        const BandOrgan organ = buildBandOrgan({&organ165, &organ150});
+        const BandOrgan organ =
+            buildBandOrgan(std::vector<const Organ*>(organs().begin(), organs().end()));
         const std::vector<unsigned char> bytes = sf2::write(organ.font);
         writeFile(path, bytes);
         if (summary) {

@@ -63,13 +63,11 @@ std::string CommandLine::operand() {
     return arg;
 }
 
-const OrganProfile* organNamed(const std::string& name) {
-    for (const OrganProfile* organ : organs()) {
-        if (name == organ->name) {
-            return organ;
-        }
+const Organ* organNamed(const std::string& name) {
+    if (const Organ* organ = findOrgan(name)) {
+        return organ;
     }
-    throw UsageError("--organ takes 165 or 150, not \"" + name + "\"");
+    throw UsageError("--organ takes " + organNames(" or ") + ", not \"" + name + "\"");
 }
 
 std::string checkedTempo(const std::string& tempo) {

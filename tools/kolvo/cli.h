@@ -46,8 +46,8 @@ class CommandLine {
     std::string value_;
 };
 
-// The organ named by --organ: "165" or "150".
-const OrganProfile* organNamed(const std::string& name);
+// The organ named by --organ: one of the registry's.
+const Organ* organNamed(const std::string& name);
 
 // A tempo for --tempo, checked by the players' own rule.
 std::string checkedTempo(const std::string& tempo);

@@ -32,7 +32,7 @@ const char* const help =
 int exportCommand(int argc, char** argv) {
     CommandLine args(argc, argv);
     std::vector<std::string> operands;
-    const OrganProfile* organ = nullptr;
+    const Organ* organ = nullptr;
     std::string tempo;
     while (args.more()) {
         if (args.flag("-h", "--help")) {

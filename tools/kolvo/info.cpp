@@ -66,7 +66,7 @@ struct HoleCounts {
 
 HoleCounts countHoles(const Arrangement& a) {
     HoleCounts counts;
-    const OrganProfile& organ = *a.organ;
+    const Organ& organ = *a.organ;
     std::map<int, int> perHole;
     for (const RollHole& h : a.holes) {
         if (h.hole < organ.lowestHole || h.hole > organ.highestHole) {

@@ -48,7 +48,7 @@ const char* const help =
 const int noAudioStatus = 3;
 
 struct Settings {
-    const OrganProfile* organ = nullptr;
+    const Organ* organ = nullptr;
     std::string tempo;
     std::string soundfont;
     bool quiet = false;

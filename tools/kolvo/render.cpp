@@ -92,7 +92,7 @@ const AudioFormat& formatOfFile(const std::string& path) {
 }
 
 struct Settings {
-    const OrganProfile* organ = nullptr;
+    const Organ* organ = nullptr;
     std::string tempo;
     std::string soundfont;
     const AudioFormat* format = nullptr;

@@ -24,7 +24,7 @@ namespace {
 
 // The organ whose translator the recorder stands in front of, and where
 // it records the holes.
-const OrganProfile* recordedOrgan = nullptr;
+const Organ* recordedOrgan = nullptr;
 std::vector<RollHole>* recordedHoles = nullptr;
 
 void recordAndTranslate(double start, double duration, int hole) {
@@ -64,14 +64,16 @@ int firstNoteTick() {
 // What the counters say against the organ's thresholds.  The note pass
 // stops at the first hole outside the scale that is one too many, so then
 // only that is known.
-std::string countsRefusal(const OrganProfile& organ) {
+std::string countsRefusal(const Organ& organ) {
     std::ostringstream why;
     why << organ.invalidRoll << ": ";
-    if (outofrangecount > mostHolesOutsideScale) {
-        why << "more than " << mostHolesOutsideScale << " holes outside the scale "
+    const ValidityRule& rule = organ.validity;
+    if (outofrangecount > rule.mostHolesOutsideScale) {
+        why << "more than " << rule.mostHolesOutsideScale << " holes outside the scale "
             << organ.lowestHole << " to " << organ.highestHole;
     } else {
-        why << requirednotecount << " required holes (at least " << fewestRequiredHoles << ")";
+        why << requirednotecount << " required holes (at least " << rule.fewestRequiredHoles
+            << ")";
     }
     return why.str();
 }
@@ -115,7 +117,7 @@ bool readMidiFile(const RollFile& file, MidiFile& midi, std::string& refusal) {
     return false;
 }
 
-Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const std::string& tempo) {
+Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::string& tempo) {
     Arrangement a;
     a.organ = &organ;
     LibraryMessages messages(roll.path);
@@ -140,7 +142,7 @@ Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const st
     }
     a.readable = true;
 
-    OrganProfile recorder = organ;
+    Organ recorder = organ;
     recorder.translate = recordAndTranslate;
     recordedOrgan = &organ;
     recordedHoles = &a.holes;
@@ -156,7 +158,7 @@ Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const st
     a.holesOutsideScale = outofrangecount;
     a.requiredHoles = requirednotecount;
     a.firstNoteTick = firstNoteTick();
-    if (!rollIsValid()) {
+    if (!rollIsValid(organ)) {
         a.refusal = countsRefusal(organ);
     }
     return a;
@@ -165,7 +167,7 @@ Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const st
 Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
                              std::vector<Arrangement>* tried) {
     std::vector<Arrangement> attempts;
-    for (const OrganProfile* organ : organs()) {
+    for (const Organ* organ : organs()) {
         attempts.push_back(arrangeFor(*organ, roll, tempo));
         if (!attempts.back().readable) {
             break;  // no organ reads it otherwise
@@ -195,12 +197,12 @@ Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
     return chosen;
 }
 
-Arrangement arrangeForOrgan(const OrganProfile* organ, const RollFile& roll,
+Arrangement arrangeForOrgan(const Organ* organ, const RollFile& roll,
                             const std::string& tempo) {
     return organ != nullptr ? arrangeFor(*organ, roll, tempo) : arrangeForEither(roll, tempo);
 }
 
-bool arrangePlayable(const std::string& path, const OrganProfile* organ, const std::string& tempo,
+bool arrangePlayable(const std::string& path, const Organ* organ, const std::string& tempo,
                      Arrangement& arrangement) {
     RollFile roll;
     std::string refusal;

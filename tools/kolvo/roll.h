@@ -40,7 +40,7 @@ struct RollText {
 };
 
 struct Arrangement {
-    const OrganProfile* organ = nullptr;  // null: no organ plays the roll
+    const Organ* organ = nullptr;  // null: no organ plays the roll
     std::string refusal;  // why the organ does not play the roll; empty when it does
     bool midiFile = false;  // the library read it as a MIDI file
     bool readable = false;  // a one-track MIDI file with ticks per quarter note
@@ -76,7 +76,7 @@ struct Arrangement {
 // The roll arranged for `organ` as its player would arrange it, at the
 // output tempo `tempo` (a checked --tempo argument) or, when empty, at the
 // roll's own.  The refusal says why the organ does not play it.
-Arrangement arrangeFor(const OrganProfile& organ, const RollFile& roll, const std::string& tempo);
+Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::string& tempo);
 
 // The roll tried on each organ in turn: the arrangement of the first
 // whose translator accepts it.  When none does, an arrangement without an
@@ -85,7 +85,7 @@ Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
                              std::vector<Arrangement>* tried = nullptr);
 
 // The organ when given, else the one that accepts the roll.
-Arrangement arrangeForOrgan(const OrganProfile* organ, const RollFile& roll,
+Arrangement arrangeForOrgan(const Organ* organ, const RollFile& roll,
                             const std::string& tempo);
 
 // The roll's title (its first track name), else its file name.
@@ -104,7 +104,7 @@ std::string tooLongRefusal();
 // Loads the roll and arranges it for the organ (when given, else for the
 // one that accepts it).  When it cannot be played, prints its error line
 // on standard error and returns false.
-bool arrangePlayable(const std::string& path, const OrganProfile* organ, const std::string& tempo,
+bool arrangePlayable(const std::string& path, const Organ* organ, const std::string& tempo,
                      Arrangement& arrangement);
 
 #endif

@@ -64,7 +64,7 @@ std::string number(double value) {
 }  // namespace
 
 double pictureSeconds(const Arrangement& roll) {
-    const OrganProfile& organ = *roll.organ;
+    const Organ& organ = *roll.organ;
     double end = roll.playedSeconds(roll.lastEnd);
     for (const RollHole& h : roll.holes) {
         if (h.hole >= organ.lowestHole && h.hole <= organ.highestHole) {
@@ -76,7 +76,7 @@ double pictureSeconds(const Arrangement& roll) {
 
 std::string rollPicture(const Arrangement& roll, const std::string& title,
                         const std::string& fileName) {
-    const OrganProfile& organ = *roll.organ;
+    const Organ& organ = *roll.organ;
     const int lanes = organ.highestHole - organ.lowestHole + 1;
     const double stripHeight = lanes * laneHeight;
 

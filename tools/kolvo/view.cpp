@@ -35,7 +35,7 @@ int viewCommand(int argc, char** argv) {
     CommandLine args(argc, argv);
     std::vector<std::string> rolls;
     std::string out;
-    const OrganProfile* organ = nullptr;
+    const Organ* organ = nullptr;
     while (args.more()) {
         if (args.flag("-h", "--help")) {
             std::cout << help;
