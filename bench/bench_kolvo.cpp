@@ -31,8 +31,7 @@
 #include "driver.h"
 #include "peak_memory.h"
 #include "runstate.h"
-#include "xlate150.h"
-#include "xlate165.h"
+#include "organs.h"
 
 namespace {
 
@@ -53,11 +52,8 @@ struct Lcg {
 };
 
 const Organ& organNamed(const std::string& name) {
-    if (name == "165") {
-        return organ165;
-    }
-    if (name == "150") {
-        return organ150;
+    if (const Organ* organ = findOrgan(name)) {
+        return *organ;
     }
     std::cerr << "bench_kolvo: no organ " << name << std::endl;
     std::exit(2);

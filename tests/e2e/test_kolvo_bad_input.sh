@@ -1,6 +1,8 @@
 # Bad input to kolvo: every case ends by itself with its exit status (2
 # for the command line, 1 for a roll that cannot be played) and exactly one
-# line on standard error, never a trace or a hang.  A roll on which the
+# line on standard error, never a trace or a hang.  (What each subcommand's
+# command line refuses, word for word, is tested at unit level:
+# tests/kolvo/test_options.cpp.)  A roll on which the
 # MIDI file library stops the process (its fatal errors) ends only the
 # child process that handled it: info still answers for the other rolls.
 
@@ -29,9 +31,6 @@ cases=(
     "2|kolvo: no subcommand (see kolvo --help)|"
     "2|kolvo: unknown subcommand \"frobnicate\" (see kolvo --help)|frobnicate"
     "2|kolvo render: unknown option --frob (see kolvo render --help)|render --frob r.mid"
-    "2|kolvo export: export takes a roll and an output file (see kolvo export --help)|export r.mid"
-    "2|kolvo export: Output tempo must be between 10.0 and 200.0 (see kolvo export --help)|export --tempo 300 r.mid out.mid"
-    "2|kolvo view: --organ takes 165 or 150, not \"125\" (see kolvo view --help)|view --organ 125 r.mid"
     "2|kolvo render: -o names the output of a single roll; use --out-dir for several (see kolvo render --help)|render -o x.wav a.mid b.mid"
 )
 for case in "${cases[@]}"; do

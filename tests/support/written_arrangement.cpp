@@ -4,24 +4,22 @@
 // read by name, translated and written by the driver's own entry point.
 // The reference for what `kolvo export` writes.
 
-#include <cstring>
 #include <iostream>
 #include <sstream>
 
 #include "driver.h"
-#include "xlate150.h"
-#include "xlate165.h"
+#include "organs.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::strcmp(argv[1], "165") != 0 && std::strcmp(argv[1], "150") != 0)) {
-        std::cerr << "Usage: written_arrangement 165|150 ROLL" << std::endl;
+    const Organ* organ = argc == 3 ? findOrgan(argv[1]) : nullptr;
+    if (organ == nullptr) {
+        std::cerr << "Usage: written_arrangement " << organNames("|", "|") << " ROLL" << std::endl;
         return 2;
     }
-    const Organ& organ = std::strcmp(argv[1], "165") == 0 ? organ165 : organ150;
     MidiFile roll(argv[2]);
     std::ostringstream console;
-    const std::string written = arrangeRoll(organ, roll, console);
-    if (!rollRefusal(roll).empty() || !rollIsValid(organ)) {
+    const std::string written = arrangeRoll(*organ, roll, console);
+    if (!rollRefusal(roll).empty() || !rollIsValid(*organ)) {
         std::cerr << "written_arrangement: not a roll of this organ" << std::endl;
         return 1;
     }

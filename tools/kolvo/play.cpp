@@ -14,9 +14,10 @@
 
 #include "arrangement.h"
 #include "child.h"
-#include "cli.h"
+#include "commands.h"
 #include "librarymessages.h"
 #include "messages.h"
+#include "outputs.h"
 #include "progress.h"
 #include "roll.h"
 #include "subcommands.h"
@@ -24,25 +25,6 @@
 #include "synthesizer.h"
 
 namespace {
-
-const char* const help =
-    "Usage: kolvo play ROLL... [--organ 165|150] [--tempo BPM] [--soundfont SF2]\n"
-    "                  [-q] [-v]\n"
-    "\n"
-    "Plays the rolls one after another through the audio output, as kolvo165\n"
-    "and kolvo150 do, the organ found by trying both.  On a terminal it shows\n"
-    "the title and the elapsed and total time; Ctrl-C stops cleanly.\n"
-    "\n"
-    "  --organ 165|150    the organ; found by trying both when not given\n"
-    "  --tempo BPM        output tempo, 10.0 to 200.0; the roll's own by default\n"
-    "  --soundfont SF2    by default the players' own, else the band-organ\n"
-    "                     soundfont installed with kolvo or, in the build\n"
-    "                     folder, built there, else Debian's TimGM6mb\n"
-    "  -q, --quiet        no soundfont line and no progress\n"
-    "  -v, --verbose      FluidSynth's own errors and warnings too\n"
-    "  -h, --help         this help\n"
-    "\n"
-    "Exit status: 0 played, 1 a roll refused or no audio output, 130 stopped.\n";
 
 // A child's status when there is no audio output: no roll can be played.
 const int noAudioStatus = 3;
@@ -113,34 +95,14 @@ int playOne(const std::string& path, const Settings& settings) {
 
 }  // namespace
 
-int playCommand(int argc, char** argv) {
-    CommandLine args(argc, argv);
-    std::vector<std::string> rolls;
-    std::string soundfontGiven;
+int playCommand(const Arguments& args) {
     Settings settings;
-    while (args.more()) {
-        if (args.flag("-h", "--help")) {
-            std::cout << help;
-            return 0;
-        } else if (args.option("--organ")) {
-            settings.organ = organNamed(args.value());
-        } else if (args.option("--tempo")) {
-            settings.tempo = checkedTempo(args.value());
-        } else if (args.option("--soundfont")) {
-            soundfontGiven = args.value();
-        } else if (args.flag("-q", "--quiet")) {
-            settings.quiet = true;
-        } else if (args.flag("-v", "--verbose")) {
-            settings.verbose = true;
-        } else {
-            rolls.push_back(args.operand());
-        }
-    }
-    if (rolls.empty()) {
-        throw UsageError("play needs at least one roll");
-    }
+    settings.organ = chosenOrgan(args);
+    settings.tempo = args.value("--tempo");
+    settings.quiet = args.has("--quiet");
+    settings.verbose = args.has("--verbose");
     showSynthesizerMessages(settings.verbose);
-    settings.soundfont = announceSoundfont("play", soundfontGiven, settings.quiet);
+    settings.soundfont = announceSoundfont("play", args.value("--soundfont"), settings.quiet);
     if (settings.soundfont.empty()) {
         return 1;
     }
@@ -148,7 +110,7 @@ int playCommand(int argc, char** argv) {
     catchInterrupt();
 
     int status = 0;
-    for (const std::string& roll : rolls) {
+    for (const std::string& roll : args.operands()) {
         const int played = runInChild([&] { return playOne(roll, settings); }, false).status;
         if (played == interruptedStatus || interrupted) {
             return interruptedStatus;

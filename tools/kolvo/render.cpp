@@ -22,8 +22,9 @@
 #include <vector>
 
 #include "child.h"
-#include "cli.h"
+#include "commands.h"
 #include "librarymessages.h"
+#include "outputs.h"
 #include "progress.h"
 #include "renderer.h"
 #include "roll.h"
@@ -32,64 +33,6 @@
 #include "synthesizer.h"
 
 namespace {
-
-const char* const help =
-    "Usage: kolvo render ROLL... [-o OUT | --out-dir DIR] [--organ 165|150]\n"
-    "                    [--tempo BPM] [--soundfont SF2] [--format wav|flac|ogg]\n"
-    "                    [-j N] [-q] [-v]\n"
-    "\n"
-    "Renders each roll to an audio file, offline and faster than real time,\n"
-    "from its first note to the end of its last release.  The file is named\n"
-    "after the roll (demo165.mid gives demo165.wav) in the working directory,\n"
-    "or in DIR.  Several rolls render in parallel, one process each.\n"
-    "\n"
-    "  -o, --out OUT      the output file, for a single roll\n"
-    "  --out-dir DIR      where the files named after the rolls go\n"
-    "  --organ 165|150    the organ; found by trying both when not given\n"
-    "  --tempo BPM        output tempo, 10.0 to 200.0; the roll's own by default\n"
-    "  --soundfont SF2    by default the players' own, else the band-organ\n"
-    "                     soundfont installed with kolvo or, in the build\n"
-    "                     folder, built there, else Debian's TimGM6mb\n"
-    "  --format FORMAT    wav (the default), flac or ogg; from OUT's extension\n"
-    "                     when not given\n"
-    "  -j, --jobs N       rolls rendered at once (default: the number of cores)\n"
-    "  -q, --quiet        no soundfont line and no progress bars\n"
-    "  -v, --verbose      FluidSynth's own errors and warnings too\n"
-    "  -h, --help         this help\n";
-
-struct AudioFormat {
-    const char* name;       // as --format takes it
-    const char* fluidType;  // FluidSynth's audio.file.type
-    const char* extension;
-    const char* title;
-};
-
-const AudioFormat audioFormats[] = {
-    {"wav", "wav", ".wav", "WAV"},
-    {"flac", "flac", ".flac", "FLAC"},
-    {"ogg", "oga", ".ogg", "Ogg Vorbis"},
-};
-
-const AudioFormat* formatNamed(const std::string& name) {
-    for (const AudioFormat& f : audioFormats) {
-        if (name == f.name) {
-            return &f;
-        }
-    }
-    throw UsageError("--format takes wav, flac or ogg, not \"" + name + "\"");
-}
-
-// The format an output file's extension asks for, wav when none does.
-const AudioFormat& formatOfFile(const std::string& path) {
-    std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
-    std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
-    for (const AudioFormat& f : audioFormats) {
-        if (extension == f.extension || (extension == ".oga" && f.name == std::string("ogg"))) {
-            return f;
-        }
-    }
-    return audioFormats[0];
-}
 
 struct Settings {
     const Organ* organ = nullptr;
@@ -334,67 +277,29 @@ int renderInChildren(std::vector<Job>& jobs, const Settings& settings, int paral
 
 }  // namespace
 
-int renderCommand(int argc, char** argv) {
-    CommandLine args(argc, argv);
-    std::vector<std::string> rolls;
-    std::string out;
-    std::string outDir;
-    std::string soundfontGiven;
+int renderCommand(const Arguments& args) {
+    const std::vector<std::string>& rolls = args.operands();
+    const std::string out = args.value("--out");
     Settings settings;
-    int parallel = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    int progressFd = -1;  // a child of a parallel rendering
-    while (args.more()) {
-        if (args.flag("-h", "--help")) {
-            std::cout << help;
-            return 0;
-        } else if (args.option("-o", "--out")) {
-            out = args.value();
-        } else if (args.option("--out-dir")) {
-            outDir = args.value();
-        } else if (args.option("--organ")) {
-            settings.organ = organNamed(args.value());
-        } else if (args.option("--tempo")) {
-            settings.tempo = checkedTempo(args.value());
-        } else if (args.option("--soundfont")) {
-            soundfontGiven = args.value();
-        } else if (args.option("--format")) {
-            settings.format = formatNamed(args.value());
-        } else if (args.option("-j", "--jobs")) {
-            parallel = positiveCount("-j", args.value());
-        } else if (args.flag("-q", "--quiet")) {
-            settings.quiet = true;
-        } else if (args.flag("-v", "--verbose")) {
-            settings.verbose = true;
-        } else if (args.option("--progress-fd")) {
-            progressFd = positiveCount("--progress-fd", args.value());
-        } else {
-            rolls.push_back(args.operand());
-        }
-    }
-    if (rolls.empty()) {
-        throw UsageError("render needs at least one roll");
-    }
-    if (!out.empty() && rolls.size() > 1) {
-        throw UsageError("-o names the output of a single roll; use --out-dir for several");
-    }
-    if (!out.empty() && !outDir.empty()) {
-        throw UsageError("give either -o or --out-dir");
-    }
-    if (settings.format == nullptr) {
-        settings.format = out.empty() ? &audioFormats[0] : &formatOfFile(out);
-    }
-
+    settings.organ = chosenOrgan(args);
+    settings.tempo = args.value("--tempo");
+    settings.quiet = args.has("--quiet");
+    settings.verbose = args.has("--verbose");
+    settings.format = args.has("--format") ? &formatNamed(args.value("--format"))
+                      : out.empty()         ? &audioFormats()[0]
+                                            : &formatOfFile(out);
+    const int parallel =
+        args.has("--jobs") ? countOf(args.value("--jobs"))
+                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // A child of a parallel rendering.
+    const int progressFd = args.has("--progress-fd") ? countOf(args.value("--progress-fd")) : -1;
+    const std::string outDir = args.value("--out-dir");
+    const std::vector<std::string> outputs = renderOutputs(rolls, out, outDir, *settings.format);
     std::vector<Job> jobs;
-    std::set<std::string> outputs;
-    for (const std::string& roll : rolls) {
+    for (size_t i = 0; i < rolls.size(); ++i) {
         Job job;
-        job.roll = roll;
-        job.out = !out.empty() ? out
-                               : (outDir.empty() ? "" : outDir + "/") + stemOf(roll) +
-                                     settings.format->extension;
-        if (!outputs.insert(job.out).second) {
-            throw UsageError("two rolls would be rendered to " + job.out);
-        }
+        job.roll = rolls[i];
+        job.out = outputs[i];
         jobs.push_back(job);
     }
 
@@ -406,7 +311,7 @@ int renderCommand(int argc, char** argv) {
                   << settings.format->name << " files (use --format wav)" << std::endl;
         return 1;
     }
-    settings.soundfont = announceSoundfont("render", soundfontGiven, settings.quiet);
+    settings.soundfont = announceSoundfont("render", args.value("--soundfont"), settings.quiet);
     if (settings.soundfont.empty()) {
         return 1;
     }

@@ -17,6 +17,7 @@
 #include "librarymessages.h"
 #include "messages.h"
 #include "organs.h"
+#include "outputs.h"
 #include "rolltext.h"
 #include "runstate.h"
 
@@ -230,19 +231,6 @@ std::string rollTitle(const Arrangement& arrangement, const std::string& path) {
         }
     }
     return fileNameOf(path);
-}
-
-std::string fileNameOf(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
-}
-
-std::string stemOf(const std::string& path) {
-    std::string name = fileNameOf(path);
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0) {
-        name.erase(dot);
-    }
-    return name;
 }
 
 std::string tooLongRefusal() {

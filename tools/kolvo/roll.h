@@ -91,10 +91,6 @@ Arrangement arrangeForOrgan(const Organ* organ, const RollFile& roll,
 // The roll's title (its first track name), else its file name.
 std::string rollTitle(const Arrangement& arrangement, const std::string& path);
 
-// The file name of a path, and that name without its extension.
-std::string fileNameOf(const std::string& path);
-std::string stemOf(const std::string& path);
-
 // The longest roll that is pictured or rendered, in seconds of playing
 // time, and the refusal of a longer one.  (A WAV file holds less than
 // seven hours.)

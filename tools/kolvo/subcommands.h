@@ -1,15 +1,17 @@
-// The subcommands of kolvo.  Each takes the arguments after its name and
-// returns the exit status: 0 done, 1 a roll refused or a failure, 2 a
-// usage error (thrown as UsageError).
+// The subcommands of kolvo.  Each takes its command line as read by its
+// options (commands.h) and returns the exit status: 0 done, 1 a roll
+// refused or a failure, 2 a usage error (thrown as UsageError).
 
 #ifndef KOLVO_TOOL_SUBCOMMANDS_H
 #define KOLVO_TOOL_SUBCOMMANDS_H
 
-int infoCommand(int argc, char** argv);
-int exportCommand(int argc, char** argv);
-int renderCommand(int argc, char** argv);
-int playCommand(int argc, char** argv);
-int viewCommand(int argc, char** argv);
-int dumpCommand(int argc, char** argv);
+#include "options.h"
+
+int infoCommand(const Arguments& args);
+int exportCommand(const Arguments& args);
+int renderCommand(const Arguments& args);
+int playCommand(const Arguments& args);
+int viewCommand(const Arguments& args);
+int dumpCommand(const Arguments& args);
 
 #endif

@@ -1,0 +1,210 @@
+// The subcommands' options, operands and help texts.
+
+#include "commands.h"
+
+#include <cstdlib>
+
+#include "driver.h"
+#include "messages.h"
+#include "organs.h"
+#include "outputs.h"
+
+namespace {
+
+// "kolvo165 and kolvo150", with `last` before the last.
+std::string players(const char* last) {
+    return listOrgans([](const Organ& organ) { return std::string("kolvo") + organ.name; },
+                      last);
+}
+
+// How a roll's organ is found when --organ does not name it.
+std::string tryingEvery() {
+    return organs().size() == 2 ? "both" : "each";
+}
+
+// The options that several subcommands share.
+
+Option organOption() {
+    return {nullptr, "--organ", organNames("|", "|"),
+            "the organ; found by trying " + tryingEvery() + " when not given", checkOrgan};
+}
+
+Option tempoOption() {
+    return {nullptr, "--tempo", "BPM", "output tempo, 10.0 to 200.0; the roll's own by default",
+            checkTempo};
+}
+
+Option soundfontOption() {
+    return {nullptr, "--soundfont", "SF2",
+            "by default the players' own, else the band-organ\n"
+            "soundfont installed with kolvo or, in the build\n"
+            "folder, built there, else Debian's TimGM6mb"};
+}
+
+Option quietOption(const char* what) {
+    return {"-q", "--quiet", "", std::string("no soundfont line and no ") + what};
+}
+
+Option verboseOption() {
+    return {"-v", "--verbose", "", "FluidSynth's own errors and warnings too"};
+}
+
+// "wav (the default), flac or ogg; ...": the first format is the default.
+std::string formatHelp() {
+    const std::string first = audioFormats()[0].name;
+    return first + " (the default)" + formatChoices(" or ", ", ").substr(first.size()) +
+           "; from OUT's extension\nwhen not given";
+}
+
+std::vector<Command> makeCommands() {
+    const std::string organChoice = "[--organ " + organNames("|", "|") + "]";
+    return {
+        {"info",
+         "info [--json] ROLL...          which organ, tempo, texts, holes",
+         "Usage: kolvo info [--json] ROLL...",
+         "For each roll: the organ it fits (" + organNames(", ") +
+             " or neither, and why), its ticks\n"
+             "per quarter note, input and output tempo, playing time, texts, the holes of\n"
+             "each section and how often each control hole occurs.",
+         {{nullptr, "--json", "", "one JSON document for all rolls"}},
+         14,
+         "Exit status: 0 when every roll was read (whatever organ it fits), 1 when a\n"
+         "roll could not be read, 2 for a usage error.\n",
+         1, -1, "info needs at least one roll"},
+
+        {"export",
+         "export ROLL OUT.mid            the arrangement as a MIDI file",
+         "Usage: kolvo export ROLL OUT.mid " + organChoice + " [--tempo BPM]",
+         "Writes the arrangement that " + players(" or ") + " hands to the synthesizer\n"
+             "(sixteen tracks, one voice each) as a Standard MIDI File, for a score\n"
+             "editor or another synthesizer.  OUT.mid \"-\" writes to standard output.",
+         {organOption(), tempoOption()},
+         19, "", 2, 2, "export takes a roll and an output file"},
+
+        {"render",
+         "render ROLL... [-o OUT]        audio files, faster than real time",
+         "Usage: kolvo render ROLL... [-o OUT | --out-dir DIR] " + organChoice +
+             "\n"
+             "                    [--tempo BPM] [--soundfont SF2] [--format " +
+             formatChoices("|", "|") +
+             "]\n"
+             "                    [-j N] [-q] [-v]",
+         "Renders each roll to an audio file, offline and faster than real time,\n"
+         "from its first note to the end of its last release.  The file is named\n"
+         "after the roll (demo165.mid gives demo165.wav) in the working directory,\n"
+         "or in DIR.  Several rolls render in parallel, one process each.",
+         {{"-o", "--out", "OUT", "the output file, for a single roll"},
+          {nullptr, "--out-dir", "DIR", "where the files named after the rolls go"},
+          organOption(),
+          tempoOption(),
+          soundfontOption(),
+          {nullptr, "--format", "FORMAT", formatHelp(),
+           [](const std::string&, const std::string& value) { formatNamed(value); }},
+          {"-j", "--jobs", "N", "rolls rendered at once (default: the number of cores)",
+           checkCount},
+          quietOption("progress bars"),
+          verboseOption(),
+          // A child of a parallel rendering reports its progress there.
+          {nullptr, "--progress-fd", "FD", "", checkCount}},
+         21, "", 1, -1, "render needs at least one roll"},
+
+        {"play",
+         "play ROLL...                   through the audio output, with progress",
+         "Usage: kolvo play ROLL... " + organChoice +
+             " [--tempo BPM] [--soundfont SF2]\n"
+             "                  [-q] [-v]",
+         "Plays the rolls one after another through the audio output, as " +
+             players("\nand ") + " do, the organ found by trying " + tryingEvery() +
+             ".  On a terminal it shows\n"
+             "the title and the elapsed and total time; Ctrl-C stops cleanly.",
+         {organOption(), tempoOption(), soundfontOption(), quietOption("progress"),
+          verboseOption()},
+         21,
+         "Exit status: 0 played, 1 a roll refused or no audio output, 130 stopped.\n",
+         1, -1, "play needs at least one roll"},
+
+        {"view",
+         "view ROLL [-o OUT.svg]         a picture of the roll",
+         "Usage: kolvo view ROLL [-o OUT.svg] " + organChoice,
+         "Draws the roll as its organ sees it: time running along the roll in strips\n"
+         "of half a minute, one lane per hole of the tracker bar labelled with what\n"
+         "the hole does, each hole coloured by its kind (bass, accompaniment, melody,\n"
+         "trumpet, percussion, register/stop/bells, shutter, cancel), with a seconds\n"
+         "axis.  The picture is named after the roll (demo165.svg) in the working\n"
+         "directory unless -o names it; \"-o -\" writes it to standard output.",
+         {{"-o", "--out", "OUT.svg", "the picture's file"}, organOption()},
+         21, "", 1, 1, "view takes one roll"},
+
+        {"dump",
+         "dump FILE.mid                  the library's text dump of a MIDI file",
+         "Usage: kolvo dump FILE.mid",
+         "Prints the MIDI file as the MIDI file library sees it: its tracks, timing\n"
+         "and every event with its absolute tick.  Any Standard MIDI File will do,\n"
+         "a roll or an exported arrangement.",
+         {},
+         14, "", 1, 1, "dump takes one MIDI file"},
+    };
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = makeCommands();
+    return all;
+}
+
+const Command* commandNamed(const std::string& name) {
+    for (const Command& command : commands()) {
+        if (name == command.name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+std::string programHelp() {
+    std::string help =
+        "Usage: kolvo SUBCOMMAND [OPTIONS] ...\n"
+        "\n"
+        "Companion of " + players(" and ") + ": renders Wurlitzer " + organNames(" and ") +
+        " e-rolls\n"
+        "to audio files, exports their arrangement, tells which organ a roll is\n"
+        "for, pictures it and plays it with progress.\n"
+        "\n"
+        "Subcommands:\n";
+    for (const Command& command : commands()) {
+        help += "  kolvo " + command.summary + "\n";
+    }
+    return help +
+           "\n"
+           "kolvo SUBCOMMAND --help tells more; kolvo --version the version.\n"
+           "Exit status: 0 done, 1 a roll refused or a failure, 2 a usage error.\n";
+}
+
+const Organ* chosenOrgan(const Arguments& args) {
+    return args.has("--organ") ? findOrgan(args.value("--organ")) : nullptr;
+}
+
+void checkOrgan(const std::string& /*name*/, const std::string& value) {
+    if (findOrgan(value) == nullptr) {
+        throw UsageError("--organ takes " + organNames(" or ") + ", not \"" + value + "\"");
+    }
+}
+
+void checkTempo(const std::string& /*name*/, const std::string& value) {
+    if (!tempoInRange(tempoArgument(value.c_str()))) {
+        throw UsageError(outputTempoOutOfRange);
+    }
+}
+
+void checkCount(const std::string& name, const std::string& value) {
+    char* end = nullptr;
+    const long count = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || count < 1 || count > 1024) {
+        throw UsageError(name + " takes a count from 1 to 1024, not \"" + value + "\"");
+    }
+}
+
+int countOf(const std::string& value) {
+    return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+}

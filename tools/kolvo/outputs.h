@@ -1,0 +1,52 @@
+// What kolvo names its outputs: audio files in the formats it writes, named
+// after their rolls, and pictures.
+
+#ifndef KOLVO_TOOL_OUTPUTS_H
+#define KOLVO_TOOL_OUTPUTS_H
+
+#include <string>
+#include <vector>
+
+struct AudioFormat {
+    const char* name;       // as --format takes it
+    const char* fluidType;  // FluidSynth's audio.file.type
+    const char* extension;
+    const char* title;
+};
+
+// Every format, the default first.
+const std::vector<AudioFormat>& audioFormats();
+
+// "wav|flac|ogg", and "wav, flac or ogg".
+std::string formatChoices(const char* lastSeparator, const char* separator);
+
+// The format of that name; throws UsageError for another name.
+const AudioFormat& formatNamed(const std::string& name);
+
+// The format an output file's extension asks for (".oga" is Ogg Vorbis
+// too), the default when none does.
+const AudioFormat& formatOfFile(const std::string& path);
+
+// The file name of a path, and that name without its extension (a name
+// that starts with its only dot keeps it).
+std::string fileNameOf(const std::string& path);
+std::string stemOf(const std::string& path);
+
+// Where each roll renders to: `out` for a single roll; else its stem with
+// the format's extension, in `outDir` when given.  Throws UsageError when
+// `out` is given for several rolls, with `outDir` too, or when two rolls
+// would render to one file.
+std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
+                                       const std::string& out, const std::string& outDir,
+                                       const AudioFormat& format);
+
+// The picture of a roll, when no name is given: its stem with ".svg", in
+// the working directory.
+std::string pictureOutput(const std::string& roll);
+
+// Writes `bytes` to the file at `path`, replacing what it held, or to
+// standard output for "-".  False, after a line on standard error, when it
+// cannot.
+bool writeOutput(const std::string& path, const std::string& bytes);
+
+#endif
