@@ -31,7 +31,6 @@ cases=(
     "2|kolvo: no subcommand (see kolvo --help)|"
     "2|kolvo: unknown subcommand \"frobnicate\" (see kolvo --help)|frobnicate"
     "2|kolvo render: unknown option --frob (see kolvo render --help)|render --frob r.mid"
-    "2|kolvo render: -o names the output of a single roll; use --out-dir for several (see kolvo render --help)|render -o x.wav a.mid b.mid"
 )
 for case in "${cases[@]}"; do
     IFS='|' read -r status line args <<<"$case"

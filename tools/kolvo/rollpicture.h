@@ -13,7 +13,7 @@
 #include "roll.h"
 
 // How long the picture of the roll runs: seconds of playing time until its
-// last hole in the scale has closed.
+// last hole has closed.
 double pictureSeconds(const Arrangement& roll);
 
 // The SVG document of the arranged roll (its organ must be set), with the

@@ -1,0 +1,209 @@
+// What kolvo tells of a roll: which organ it finds for it, by trying each
+// of the registry in turn, and info's plain and JSON reports, checked word
+// for word against reports worked out by hand; and the picture's holes,
+// each in its own lane with its own class.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "librarymessages.h"
+#include "organs.h"
+#include "report.h"
+#include "roll.h"
+#include "rollbytes.h"
+#include "rollpicture.h"
+
+namespace {
+
+RollFile rollOf(const std::string& path, const std::string& bytes) {
+    return RollFile{path, bytes};
+}
+
+RollFile exampleRoll(const char* organ) {
+    const std::string path = std::string(KOLVO_SOURCE_DIR) + "/" + findOrgan(organ)->exampleRoll;
+    std::ifstream in(path, std::ios::binary);
+    return RollFile{path, std::string(std::istreambuf_iterator<char>(in), {})};
+}
+
+// At 100 ticks per quarter and 60 beats per minute: a copyright, a title, a
+// text with a quote; ten silent holes at 77 that the 150 requires, its
+// shutter-open hole 24 and a hole at 100, beyond both scales.  The last
+// closes at tick 1150, 11.5 s.
+const std::string texts = "00 FF 51 03 0F 42 40  00 FF 02 01 43  00 FF 03 01 54  00 FF 01 03 78 22 79";
+const RollFile roll150 = rollOf(
+    "r.mid", midiFile(100, {texts + holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 24, 100})}));
+
+// Three holes beyond both scales.
+const RollFile wide = rollOf("wide.mid", midiFile(96, {holesHex({100, 101, 102})}));
+
+// A type 1 file of two tracks, with a title on the first.
+const RollFile twoTracks = rollOf("gm.mid", midiFile(480, {"00 FF 03 02 47 4D", holesHex({60})}));
+
+std::string jsonOf(const RollFile& roll) {
+    std::vector<Arrangement> tried;
+    const Arrangement a = arrangeForEither(roll, "", &tried);
+    std::ostringstream json;
+    printJson(a, tried, roll.path, json);
+    return json.str();
+}
+
+std::string reportOf(const RollFile& roll) {
+    std::ostringstream report;
+    printReport(arrangeForEither(roll, ""), roll.path, report);
+    return report.str();
+}
+
+}  // namespace
+
+TEST(OrganDetection, EachExampleRollIsFoundForItsOrgan) {
+    for (const Organ* organ : organs()) {
+        std::vector<Arrangement> tried;
+        const Arrangement a = arrangeForEither(exampleRoll(organ->name), "", &tried);
+        EXPECT_EQ(a.organ, organ);
+        EXPECT_TRUE(a.playable());
+        EXPECT_EQ(tried.size(), 2u);
+        EXPECT_FALSE(a.file.empty());
+        EXPECT_FALSE(a.holes.empty());
+    }
+}
+
+TEST(OrganDetection, ARollIsRefusedWithTheReasonOfEachOrgan) {
+    const Arrangement forced = arrangeForOrgan(findOrgan("150"), exampleRoll("165"), "");
+    EXPECT_EQ(forced.refusal,
+              "Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77");
+    EXPECT_EQ(arrangeForOrgan(nullptr, roll150, "").organ, findOrgan("150"));
+    EXPECT_EQ(arrangeForEither(wide, "").refusal,
+              "fits neither organ (Invalid w165 e-roll: more than 2 holes outside the scale 24 "
+              "to 98; Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77)");
+    EXPECT_EQ(arrangeForEither(twoTracks, "").refusal, "Invalid e-roll, 2 tracks");
+    const Arrangement junk = arrangeForEither(rollOf("junk.txt", "hello, not a roll\n"), "");
+    EXPECT_FALSE(junk.midiFile);
+    EXPECT_EQ(junk.refusal, "File: junk.txt is not a MIDI file");
+}
+
+TEST(OrganDetection, TempoIsTheRollsOrTheOneGiven) {
+    const Arrangement own = arrangeForEither(roll150, "");
+    EXPECT_DOUBLE_EQ(own.inputTempo, 60.0);
+    EXPECT_DOUBLE_EQ(own.outputTempo, 60.0);
+    EXPECT_EQ(own.playingSeconds, 11);
+    EXPECT_EQ(own.playingTime, "Playing time: 0 minutes 11 seconds");
+    EXPECT_EQ(own.firstNoteTick, -1);  // silent holes and a shutter: no note
+    EXPECT_EQ(own.holes.size(), 12u);
+    const Arrangement faster = arrangeForEither(roll150, "120");
+    EXPECT_DOUBLE_EQ(faster.outputTempo, 120.0);
+    EXPECT_EQ(faster.playingSeconds, 5);
+    // 7,000,000 microseconds a quarter: 8.57 beats per minute, not used.
+    const Arrangement slow = arrangeForEither(
+        rollOf("slow.mid", midiFile(100, {"00 FF 51 03 6A CF C0" +
+                                          holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 45})})),
+        "");
+    EXPECT_FALSE(slow.inputTempoUsed);
+    EXPECT_DOUBLE_EQ(slow.outputTempo, 85.0);
+    EXPECT_EQ(slow.firstNoteTick, 1000);  // the melody hole 45, the eleventh
+}
+
+TEST(InfoReport, ARefusalNamesTheRollOnce) {
+    EXPECT_EQ(rollErrorLine("a.mid", "Is a directory"), "kolvo: a.mid: Is a directory");
+    EXPECT_EQ(rollErrorLine("a.mid", "File: a.mid is not a MIDI file"),
+              "kolvo: File: a.mid is not a MIDI file");
+    EXPECT_EQ(rollErrorLine("", "the MIDI file library stopped on an error"),
+              "kolvo: the MIDI file library stopped on an error");
+}
+
+TEST(InfoReport, PlainReportOfARoll) {
+    EXPECT_EQ(reportOf(roll150),
+              "r.mid\n"
+              "  Organ: Wurlitzer 150\n"
+              "  Ticks per quarter note: 100\n"
+              "  Input tempo: 60\n"
+              "  Output tempo: 60\n"
+              "  Copyright: C\n"
+              "  Title: T\n"
+              "  Text: x\"y\n"
+              "  Playing time: 0 minutes 11 seconds\n"
+              "  Holes: bass 0, accompaniment 0, melody 0, trumpet 0, percussion 0, control 1, "
+              "silent 10, outside the scale 1\n"
+              "  Control holes:\n"
+              "     24  Shutter open               1\n"
+              "     25  Bells on                   0\n"
+              "     26  Stop on                    0\n"
+              "     27  Cancel                     0\n");
+    EXPECT_EQ(reportOf(twoTracks),
+              "gm.mid\n"
+              "  Organ: neither: Invalid e-roll, 2 tracks\n"
+              "  Ticks per quarter note: 480\n"
+              "  Title: GM\n");
+    EXPECT_EQ(reportOf(wide),
+              "wide.mid\n"
+              "  Organ: neither: fits neither organ (Invalid w165 e-roll: more than 2 holes "
+              "outside the scale 24 to 98; Invalid w150 e-roll: more than 2 holes outside the "
+              "scale 24 to 77)\n"
+              "  Ticks per quarter note: 96\n"
+              "  Input tempo: none\n"
+              "  Output tempo: 85\n");
+}
+
+TEST(InfoReport, JsonOfARoll) {
+    EXPECT_EQ(jsonOf(roll150),
+              "{\"file\": \"r.mid\", \"organ\": \"150\", \"ticks_per_quarter_note\": 100, "
+              "\"one_track_roll\": true, \"copyright\": [\"C\"], \"title\": [\"T\"], "
+              "\"text\": [\"x\\\"y\"], \"input_tempo\": 60, \"input_tempo_used\": true, "
+              "\"output_tempo\": 60, \"organs\": {"
+              "\"165\": {\"fits\": false, \"holes_outside_scale\": 1, \"required_holes\": 0}, "
+              "\"150\": {\"fits\": true, \"holes_outside_scale\": 1, \"required_holes\": 10}}, "
+              "\"playing_seconds\": 11, \"holes\": {\"bass\": 0, \"accompaniment\": 0, "
+              "\"melody\": 0, \"trumpet\": 0, \"percussion\": 0, \"control\": 1, \"silent\": 10, "
+              "\"outside_scale\": 1}, \"control_holes\": ["
+              "{\"hole\": 24, \"label\": \"Shutter open\", \"count\": 1}, "
+              "{\"hole\": 25, \"label\": \"Bells on\", \"count\": 0}, "
+              "{\"hole\": 26, \"label\": \"Stop on\", \"count\": 0}, "
+              "{\"hole\": 27, \"label\": \"Cancel\", \"count\": 0}]}");
+    EXPECT_EQ(jsonOf(twoTracks),
+              "{\"file\": \"gm.mid\", \"organ\": null, \"refusal\": \"Invalid e-roll, 2 tracks\", "
+              "\"ticks_per_quarter_note\": 480, \"one_track_roll\": false, \"copyright\": [], "
+              "\"title\": [\"GM\"], \"text\": [], \"organs\": {}}");
+    EXPECT_EQ(jsonOf(wide),
+              "{\"file\": \"wide.mid\", \"organ\": null, \"refusal\": \"fits neither organ "
+              "(Invalid w165 e-roll: more than 2 holes outside the scale 24 to 98; Invalid w150 "
+              "e-roll: more than 2 holes outside the scale 24 to 77)\", "
+              "\"ticks_per_quarter_note\": 96, \"one_track_roll\": true, \"copyright\": [], "
+              "\"title\": [], \"text\": [], \"input_tempo\": null, \"input_tempo_used\": false, "
+              "\"output_tempo\": 85, \"organs\": {"
+              "\"165\": {\"fits\": false, \"holes_outside_scale\": 3, \"required_holes\": 0}, "
+              "\"150\": {\"fits\": false, \"holes_outside_scale\": 3, \"required_holes\": 0}}}");
+    std::ostringstream error;
+    printJsonError("a\\b.mid", "Input file does not exist", error);
+    EXPECT_EQ(error.str(), "{\"file\": \"a\\\\b.mid\", \"error\": \"Input file does not exist\"}");
+}
+
+// Each hole of the scale is a mark in its own lane (10 pixels a lane, the
+// highest hole on top, 40 pixels a second after the labels' 190), in the
+// class of its kind; holes outside the scale are counted, not drawn.  (The
+// legend shows one mark of each class at y 66.)
+TEST(RollPicture, EachHoleIsAMarkInItsLaneWithTheClassOfItsKind) {
+    const Arrangement a = arrangeForEither(roll150, "");
+    const std::string svg = rollPicture(a, "T", "r.mid");
+    auto count = [&svg](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = svg.find(text); at != std::string::npos; at = svg.find(text, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count("<rect class=\"silent\" x="), 10u + 1);
+    EXPECT_EQ(count("<rect class=\"shutter\" x="), 1u + 1);
+    EXPECT_EQ(count("\" y=\"1\" width=\""), 10u);    // hole 77, the top lane
+    EXPECT_EQ(count("\" y=\"531\" width=\""), 1u);   // hole 24, 53 lanes below
+    EXPECT_EQ(count("<rect class=\"silent\" x=\"190\" y=\"1\""), 1u);  // the first, at 0 s
+    EXPECT_EQ(count("<rect class=\"shutter\" x=\"590\" y=\"531\""), 1u);  // at 10 s
+    EXPECT_EQ(count("class=\"label "), 54u);
+    EXPECT_EQ(count("<text class=\"label shutter\" data-hole=\"24\""), 1u);
+    EXPECT_EQ(count("<text class=\"label register\" data-hole=\"25\""), 1u);
+    EXPECT_EQ(count("<text class=\"label cancel\" data-hole=\"27\""), 1u);
+    EXPECT_EQ(count("<text class=\"label silent\" data-hole=\"77\""), 1u);
+    EXPECT_EQ(count("1 holes outside the scale not shown"), 1u);
+    EXPECT_DOUBLE_EQ(pictureSeconds(a), 11.5);  // until the last hole, 100, has closed
+}
