@@ -27,17 +27,25 @@ const Organ* findOrgan(const std::string& name) {
     return nullptr;
 }
 
-std::string listOrgans(const std::function<std::string(const Organ&)>& item,
-                       const char* lastSeparator, const char* separator) {
+std::string joinedList(const std::vector<std::string>& items, const char* lastSeparator,
+                       const char* separator) {
     std::string list;
-    const Rows<const Organ*> all = organs();
-    for (int i = 0; i < all.size(); ++i) {
+    for (size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
-            list += i + 1 == all.size() ? lastSeparator : separator;
+            list += i + 1 == items.size() ? lastSeparator : separator;
         }
-        list += item(*all[i]);
+        list += items[i];
     }
     return list;
+}
+
+std::string listOrgans(const std::function<std::string(const Organ&)>& item,
+                       const char* lastSeparator, const char* separator) {
+    std::vector<std::string> items;
+    for (const Organ* organ : organs()) {
+        items.push_back(item(*organ));
+    }
+    return joinedList(items, lastSeparator, separator);
 }
 
 std::string organNames(const char* lastSeparator, const char* separator) {

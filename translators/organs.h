@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "organ.h"
 
@@ -17,8 +18,12 @@ Rows<const Organ*> organs();
 // The organ named `name` ("165"), nullptr when there is none.
 const Organ* findOrgan(const std::string& name);
 
-// The organs as a text: `item` of each, joined by `separator` and, before
-// the last, by `lastSeparator` ("kolvo165 and kolvo150").
+// Items as a text for help and messages: joined by `separator` and, before
+// the last, by `lastSeparator` ("165, 150 or 125").
+std::string joinedList(const std::vector<std::string>& items, const char* lastSeparator,
+                       const char* separator = ", ");
+
+// The organs as such a text: `item` of each ("kolvo165 and kolvo150").
 std::string listOrgans(const std::function<std::string(const Organ&)>& item,
                        const char* lastSeparator, const char* separator = ", ");
 

@@ -20,8 +20,10 @@ fi
 
 run_program "$BANDORGAN" --help
 expect_status 0
-if ! grep -q "^Usage: bandorgan" "$WORK/stdout"; then
-    fail "--help shows no usage"
+if ! grep -q "^Usage: bandorgan" "$WORK/stdout" ||
+    ! grep -qxF "Writes the band-organ soundfont of kolvo165 (bank 3) and kolvo150 (bank 2)," \
+        "$WORK/stdout"; then
+    fail "--help shows no usage naming each organ and its bank"
 fi
 
 run_program "$BANDORGAN"

@@ -78,7 +78,15 @@ TEST(OrganDetection, ARollIsRefusedWithTheReasonOfEachOrgan) {
     EXPECT_EQ(arrangeForEither(wide, "").refusal,
               "fits neither organ (Invalid w165 e-roll: more than 2 holes outside the scale 24 "
               "to 98; Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77)");
-    EXPECT_EQ(arrangeForEither(twoTracks, "").refusal, "Invalid e-roll, 2 tracks");
+    // Two holes outside the scale are allowed; then the required holes decide.
+    EXPECT_EQ(arrangeForOrgan(findOrgan("150"),
+                              rollOf("two.mid", midiFile(96, {holesHex({100, 101, 69})})), "")
+                  .refusal,
+              "Invalid w150 e-roll: 1 required holes (at least 10)");
+    // A file that no organ reads as a roll is not tried on the next.
+    std::vector<Arrangement> tried;
+    EXPECT_EQ(arrangeForEither(twoTracks, "", &tried).refusal, "Invalid e-roll, 2 tracks");
+    EXPECT_EQ(tried.size(), 1u);
     const Arrangement junk = arrangeForEither(rollOf("junk.txt", "hello, not a roll\n"), "");
     EXPECT_FALSE(junk.midiFile);
     EXPECT_EQ(junk.refusal, "File: junk.txt is not a MIDI file");

@@ -47,6 +47,10 @@ TEST(Registry, ListsEachOrganOnceInTheOrderRollsAreTried) {
     }
     EXPECT_EQ(findOrgan("125"), nullptr);
     EXPECT_EQ(findOrgan(""), nullptr);
+    EXPECT_EQ(joinedList({}, " or "), "");
+    EXPECT_EQ(joinedList({"a"}, " or "), "a");
+    EXPECT_EQ(joinedList({"a", "b", "c", "d"}, " or "), "a, b, c or d");
+    EXPECT_EQ(joinedList({"a", "b", "c"}, "|", "|"), "a|b|c");
     EXPECT_EQ(organNames(" or "), "165 or 150");
     EXPECT_EQ(organNames("|", "|"), "165|150");
     EXPECT_EQ(listOrgans([](const Organ& o) { return std::string("kolvo") + o.name; }, " and "),

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "options.h"
+#include "organs.h"
 
 const std::vector<AudioFormat>& audioFormats() {
     static const std::vector<AudioFormat> formats = {
@@ -22,13 +23,11 @@ const std::vector<AudioFormat>& audioFormats() {
 }
 
 std::string formatChoices(const char* lastSeparator, const char* separator) {
-    std::string choices;
-    const std::vector<AudioFormat>& formats = audioFormats();
-    for (size_t i = 0; i < formats.size(); ++i) {
-        choices += i == 0 ? "" : i + 1 == formats.size() ? lastSeparator : separator;
-        choices += formats[i].name;
+    std::vector<std::string> names;
+    for (const AudioFormat& format : audioFormats()) {
+        names.push_back(format.name);
     }
-    return choices;
+    return joinedList(names, lastSeparator, separator);
 }
 
 const AudioFormat& formatNamed(const std::string& name) {
