@@ -78,6 +78,7 @@ TEST(OptionParser, ReadsFlagsValuesAndOperands) {
         {{"-", "a.mid"}, false, "", {"-", "a.mid"}},
         {{"--", "-q", "--out"}, false, "", {"-q", "--out"}},
         {{"a.mid", "--", "--"}, false, "", {"a.mid", "--"}},
+        {{"--", "-q", "--"}, false, "", {"-q", "--"}},  // only the first "--" is passed over
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

@@ -29,10 +29,10 @@ RollFile exampleRoll(const char* organ) {
 }
 
 // At 100 ticks per quarter and 60 beats per minute: a copyright, a title, a
-// text with a quote; ten silent holes at 77 that the 150 requires, its
+// text with a quote and another; ten silent holes at 77 that the 150 requires, its
 // shutter-open hole 24 and a hole at 100, beyond both scales.  The last
 // closes at tick 1150, 11.5 s.
-const std::string texts = "00 FF 51 03 0F 42 40  00 FF 02 01 43  00 FF 03 01 54  00 FF 01 03 78 22 79";
+const std::string texts = "00 FF 51 03 0F 42 40  00 FF 02 01 43  00 FF 03 01 54  00 FF 01 03 78 22 79  00 FF 01 01 7A";
 const RollFile roll150 = rollOf(
     "r.mid", midiFile(100, {texts + holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 24, 100})}));
 
@@ -131,6 +131,7 @@ TEST(InfoReport, PlainReportOfARoll) {
               "  Copyright: C\n"
               "  Title: T\n"
               "  Text: x\"y\n"
+              "  Text: z\n"
               "  Playing time: 0 minutes 11 seconds\n"
               "  Holes: bass 0, accompaniment 0, melody 0, trumpet 0, percussion 0, control 1, "
               "silent 10, outside the scale 1\n"
@@ -158,7 +159,7 @@ TEST(InfoReport, JsonOfARoll) {
     EXPECT_EQ(jsonOf(roll150),
               "{\"file\": \"r.mid\", \"organ\": \"150\", \"ticks_per_quarter_note\": 100, "
               "\"one_track_roll\": true, \"copyright\": [\"C\"], \"title\": [\"T\"], "
-              "\"text\": [\"x\\\"y\"], \"input_tempo\": 60, \"input_tempo_used\": true, "
+              "\"text\": [\"x\\\"y\", \"z\"], \"input_tempo\": 60, \"input_tempo_used\": true, "
               "\"output_tempo\": 60, \"organs\": {"
               "\"165\": {\"fits\": false, \"holes_outside_scale\": 1, \"required_holes\": 0}, "
               "\"150\": {\"fits\": true, \"holes_outside_scale\": 1, \"required_holes\": 10}}, "
@@ -214,4 +215,25 @@ TEST(RollPicture, EachHoleIsAMarkInItsLaneWithTheClassOfItsKind) {
     EXPECT_EQ(count("<text class=\"label silent\" data-hole=\"77\""), 1u);
     EXPECT_EQ(count("1 holes outside the scale not shown"), 1u);
     EXPECT_DOUBLE_EQ(pictureSeconds(a), 11.5);  // until the last hole, 100, has closed
+}
+
+// Strips of half a minute: a hole that opens where the second strip starts
+// is drawn there only.
+TEST(RollPicture, AHoleAtAStripsStartIsDrawnInThatStripOnly) {
+    const std::string ten = holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77});
+    // The tenth hole closes at tick 950; 2050 ticks later is 30 s.
+    const RollFile roll =
+        rollOf("strips.mid", midiFile(100, {"00 FF 51 03 0F 42 40" + ten +
+                                            " 90 02 90 4D 40 32 80 4D 00"}));
+    const std::string svg = rollPicture(arrangeForEither(roll, ""), "S", "strips.mid");
+    size_t marks = 0;
+    for (size_t at = svg.find("<rect class=\"silent\" x="); at != std::string::npos;
+         at = svg.find("<rect class=\"silent\" x=", at + 1)) {
+        ++marks;
+    }
+    EXPECT_EQ(marks, 11u + 1);  // and the legend's
+    EXPECT_NE(svg.find("<g class=\"strip\" transform=\"translate(20,"), std::string::npos);
+    const size_t second = svg.find("<g class=\"strip\"", svg.find("<g class=\"strip\"") + 1);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(svg.find("<rect class=\"silent\" x=\"190\" y=\"1\"", second), std::string::npos);
 }

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -65,6 +68,30 @@ TEST(Synthesizer, AudioDriverIsChosenByName) {
     unknown.audioDriver = "no-such-driver";
     unknown.quietAudioDriver = true;
     EXPECT_EQ(Synthesizer(unknown).failure(), SynthesizerFailure::AudioOutput);
+}
+
+// ALSA's device by name: a device of its own configuration that writes
+// into a file, so that no sound card is needed.
+TEST(Synthesizer, AudioDeviceIsChosenByName) {
+    const std::string home = testing::TempDir() + "home" + std::to_string(getpid());
+    const std::string raw = home + "/out.raw";
+    std::filesystem::create_directories(home);
+    std::ofstream(home + "/.asoundrc")
+        << "pcm.kolvotest { type file slave.pcm \"null\" file \"" << raw << "\" format \"raw\" }\n";
+    const char* const before = std::getenv("HOME");
+    const std::string savedHome = before != nullptr ? before : "";
+    setenv("HOME", home.c_str(), 1);
+    {
+        SynthesizerSetup setup;
+        setup.audioDriver = "alsa";
+        setup.device = "kolvotest";
+        setup.quietAudioDriver = true;
+        Synthesizer driven(setup);
+        EXPECT_EQ(driven.failure(), SynthesizerFailure::None);
+    }
+    setenv("HOME", savedHome.c_str(), 1);
+    EXPECT_TRUE(std::filesystem::exists(raw));
+    std::filesystem::remove_all(home);
 }
 
 TEST(Synthesizer, EachFailureHasAMessageOfItsOwn) {
