@@ -82,7 +82,7 @@ class MidiFile {
     int getTrackCount();
     int getNumTracks();
     int getNumEvents(int aTrack) { return static_cast<int>(events[aTrack]->getSize()); }
-    MFEvent& getEvent(int aTrack, int anIndex) { return (*events[aTrack])[anIndex]; }
+    MFEvent& getEvent(int aTrack, int anIndex) { return ownTrack(aTrack)[anIndex]; }
     int getTicksPerQuarterNote();
     void setTicksPerQuarterNote(int ticks);
     void setMillisecondDelta();
@@ -181,6 +181,27 @@ class MidiFile {
     static int secondsearch(const void* A, const void* B);
     // construction helpers
     static SigCollection<MFEvent>* newTrack(int reserve);
+    // Stands for each track that a header announced and the reader never
+    // reached: an empty list without storage, shared, so that a 15-byte
+    // file announcing 65535 tracks costs one pointer per track and not a
+    // list each.  Nothing is ever added to it: a track gets a list of its
+    // own (ownTrack) before anything may change it, and releaseTrack leaves
+    // it alone.
+    SigCollection<MFEvent> unreachedTrack;
+    SigCollection<MFEvent>& ownTrack(int aTrack) {
+        SigCollection<MFEvent>*& track = events[aTrack];
+        if (track == &unreachedTrack) {
+            track = newTrack(0);
+        }
+        return *track;
+    }
+    void releaseTrack(SigCollection<MFEvent>* track) {
+        if (track != &unreachedTrack) {
+            delete track;
+        }
+    }
+    // Releases every track list and leaves none.
+    void releaseTracks();
     // A new last event of the track, as a default event would be if the
     // slot was never used; a full track doubles its storage (at least by
     // its growth amount), so filling a track of any length moves each event

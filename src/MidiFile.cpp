@@ -206,19 +206,21 @@ MidiFile::~MidiFile() {
     readFileName.setSize(1);
     readFileName[0] = '\0';
     erase();
-    for (int i = 0; i < events.getSize(); i++) {
-        delete events[i];
-        events[i] = nullptr;
-    }
-    events.setSize(0);
+    releaseTracks();
     timemap.setSize(0);
 }
 
-void MidiFile::erase() {
-    for (int i = 0; i < events.getSize(); i++) {
-        delete events[i];
-        events[i] = nullptr;
+void MidiFile::releaseTracks() {
+    SigCollection<MFEvent>** tracks = events.getBase();
+    for (long i = 0; i < events.getSize(); i++) {
+        releaseTrack(tracks[i]);
+        tracks[i] = nullptr;
     }
+    events.setSize(0);
+}
+
+void MidiFile::erase() {
+    releaseTracks();
     events.setSize(1);
     events[0] = newTrack(0);
     timemap.setSize(0);
@@ -288,7 +290,7 @@ int MidiFile::addTrack(int count) {
 }
 
 void MidiFile::allocateEvents(int track, int aSize) {
-    SigCollection<MFEvent>& list = *events[track];
+    SigCollection<MFEvent>& list = ownTrack(track);
     if (list.getSize() < aSize && list.getAllocSize() < aSize) {
         list.setAllocSize(aSize);
     }
@@ -296,7 +298,7 @@ void MidiFile::allocateEvents(int track, int aSize) {
 
 int MidiFile::addEvent(int aTrack, int aTime, Array<unsigned char>& midiData) {
     timemapvalid = 0;
-    SigCollection<MFEvent>& list = *events[aTrack];
+    SigCollection<MFEvent>& list = ownTrack(aTrack);
     auto append = [&](const Array<unsigned char>& bytes) {
         MFEvent& added = newEvent(list);
         added.time = aTime;
@@ -319,7 +321,7 @@ int MidiFile::addEvent(int aTrack, int aTime, Array<unsigned char>& midiData) {
 
 int MidiFile::addEvent(MFEvent& mfevent) {
     const int target = theTrackState == 1 ? 0 : mfevent.track;
-    appendToTrack(*events[target], mfevent);
+    appendToTrack(ownTrack(target), mfevent);
     return static_cast<int>(events[target]->getSize()) - 1;
 }
 

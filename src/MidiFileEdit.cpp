@@ -434,7 +434,7 @@ void MidiFile::splitTracks() {
         MFEvent& event = (*olddata)[i];
         appendToTrack(*events[event.track], event);
     }
-    delete olddata;
+    releaseTrack(olddata);
 
     theTrackState = 0;
 
@@ -481,10 +481,10 @@ void MidiFile::mergeTracks(int aTrack1, int aTrack2) {
     }
     sortTrack(*merged);
 
-    delete events[aTrack1];
+    releaseTrack(events[aTrack1]);
     events[aTrack1] = merged;
 
-    delete events[aTrack2];
+    releaseTrack(events[aTrack2]);
     for (int i = aTrack2; i < tracks - 1; i++) {
         events[i] = events[i + 1];
     }
@@ -528,7 +528,7 @@ void MidiFile::deleteTrack(int aTrack) {
     if (aTrack < 0 || aTrack >= tracks || tracks == 1) {
         return;
     }
-    delete events[aTrack];
+    releaseTrack(events[aTrack]);
     for (int i = aTrack; i < tracks - 1; i++) {
         events[i] = events[i + 1];
     }

@@ -227,17 +227,15 @@ int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile)
         return 0;
     }
 
-    // From here on the old content is replaced.  The track lists start
-    // without storage; each reserves when its chunk header tells its size.
+    // From here on the old content is replaced.  Every announced track is
+    // empty until the reader reaches its chunk, and gets a list of its own
+    // only then: a header may announce far more tracks than the file holds.
+    // A track list reserves storage when its chunk header tells its size.
     erase();
-    for (long t = 0; t < events.getSize(); t++) {
-        delete events[static_cast<int>(t)];
-    }
-    events.setSize(0);
+    releaseTracks();
     events.setAllocSize(static_cast<long>(tracks));
-    for (uint32_t t = 0; t < tracks; t++) {
-        events.append(newTrack(0));
-    }
+    events.setSize(static_cast<long>(tracks));
+    std::fill_n(events.getBase(), events.getSize(), &unreachedTrack);
 
     uint32_t divisionBits = 0;
     input.getBigEndian(2, divisionBits);
@@ -315,8 +313,9 @@ int MidiFile::decode(const unsigned char* bytes, size_t size, const char* aFile)
             // the tracks together never reserve more than the file's bytes
             // can fill.
             const long reserve = static_cast<long>(chunkSize / 2);
-            if (events[trackIndex]->getAllocSize() < reserve) {
-                events[trackIndex]->setAllocSize(reserve);
+            SigCollection<MFEvent>& list = ownTrack(trackIndex);
+            if (list.getAllocSize() < reserve) {
+                list.setAllocSize(reserve);
             }
         }
 
@@ -451,7 +450,7 @@ inline int MidiFile::extractMidiData(ReadCursor& input, Array<unsigned char>& ar
 
 int MidiFile::decodeTrack(ReadCursor& input, int aTrack, unsigned char& runningCommand,
                           bool chunkEndIsBoundary, size_t declaredEnd) {
-    SigCollection<MFEvent>& list = *events[aTrack];
+    SigCollection<MFEvent>& list = ownTrack(aTrack);
     long long tick = 0;
     while (input.pos < input.limit) {
         const unsigned char runningBefore = runningCommand;

@@ -57,6 +57,8 @@ row both 1 'File: broken-header-length-7.mid is not a MIDI 1.0 Standard MIDI fil
            "$INVALID" broken-header-length-7.mid
 row both 1 'File: broken-track-count-65535.mid has bad track info' \
            'Invalid e-roll, 65535 tracks' broken-track-count-65535.mid
+row both 1 'File: broken-15-bytes-announcing-61985-tracks.mid has bad track info' \
+           'Invalid e-roll, 61985 tracks' broken-15-bytes-announcing-61985-tracks.mid
 # The chunk's length is only a hint; the track ends at its end-of-track.
 row 165  0 "$PLAYED" "$PLAYED" broken-chunk-length-ffffffff.mid
 # A file cut short plays the holes that were complete.

@@ -6,11 +6,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "MidiFile.h"
+#include "eventbytes.h"
 #include "testbytes.h"
 
 using testing::internal::CaptureStderr;
@@ -754,6 +756,80 @@ TEST(ReaderStorage, HugeTrackCountInASmallFileReservesNothingForMissingTracks) {
     EXPECT_EQ(midifile.getNumEvents(0), 2);
     EXPECT_EQ(midifile.reservedEvents(1), 0);
     EXPECT_EQ(midifile.reservedEvents(65534), 0);
+}
+
+// A header that announces far more tracks than the file holds: every
+// announced track is there, empty.
+TEST(ReaderStorage, FifteenBytesAnnouncing61985Tracks) {
+    std::string path = writeScratchFile("announces-61985.mid", headerChunk(1, 61985, 96) + "M");
+    MidiFile midifile;
+    int result = -1;
+    std::string out = readCapturingStdout(midifile, path, result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(out, "File: " + path + " has bad track info\ncharacter 2 is: 77\n");
+    ASSERT_EQ(midifile.getTrackCount(), 61985);
+    long events = 0;
+    for (int i = 0; i < midifile.getTrackCount(); i++) {
+        events += midifile.getNumEvents(i);
+    }
+    EXPECT_EQ(events, 0);
+    EXPECT_EQ(midifile.getTimeState(), 0);
+    EXPECT_EQ(midifile.getTicksPerQuarterNote(), 96);
+}
+
+// The tracks a failed read never reached are empty tracks, each its own:
+// changing one leaves the others empty and without storage.
+TEST(ReaderStorage, TracksNeverReachedChangeOneByOne) {
+    const std::string path = writeScratchFile(
+        "unreached.mid", headerChunk(1, 4, 96) + trackChunk("00 90 3C 40" + endOfTrack));
+    const auto note = [](MidiFile& f, int track) { add(f, track, 0, "90 3C 40"); };
+    struct Row {
+        const char* change;
+        std::function<void(MidiFile&)> apply;
+        Events tracks;  // per track: events / reserved storage
+    };
+    const std::vector<Row> rows = {
+        {"nothing", [](MidiFile&) {}, {"2/4", "0/0", "0/0", "0/0"}},
+        {"addEvent", [&](MidiFile& f) { note(f, 2); }, {"2/4", "0/0", "1/8", "0/0"}},
+        {"addEvent of an event",
+         [](MidiFile& f) {
+             MFEvent event(0, 3, 0x90, 0x3C, 0x40);
+             f.addEvent(event);
+         },
+         {"2/4", "0/0", "0/0", "1/8"}},
+        {"getEvent one past the end", [](MidiFile& f) { f.getEvent(1, 0); },
+         {"2/4", "1/8", "0/0", "0/0"}},
+        {"allocateEvents", [](MidiFile& f) { f.allocateEvents(3, 100); },
+         {"2/4", "0/0", "0/0", "0/100"}},
+        {"deleteTrack",
+         [&](MidiFile& f) {
+             note(f, 3);
+             f.deleteTrack(1);
+         },
+         {"2/4", "0/0", "1/8"}},
+        {"mergeTracks",
+         [&](MidiFile& f) {
+             note(f, 3);
+             f.mergeTracks(1, 3);
+             f.mergeTracks(1, 2);
+         },
+         {"2/4", "1/8"}},
+        {"joinTracks", [](MidiFile& f) { f.joinTracks(); }, {"2/200000"}},
+        {"erase", [](MidiFile& f) { f.erase(); }, {"0/0"}},
+    };
+    for (const Row& row : rows) {
+        ProbeMidiFile midifile;
+        int result = -1;
+        readCapturingStdout(midifile, path, result);
+        ASSERT_EQ(result, 0);
+        row.apply(midifile);
+        Events tracks;
+        for (int i = 0; i < midifile.getTrackCount(); i++) {
+            tracks.push_back(std::to_string(midifile.getNumEvents(i)) + "/" +
+                             std::to_string(midifile.reservedEvents(i)));
+        }
+        EXPECT_EQ(tracks, row.tracks) << row.change;
+    }
 }
 
 TEST(ReaderStorage, ManyEmptyTracksTogetherReserveNoMoreThanTheFileHolds) {
