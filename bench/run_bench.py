@@ -5,7 +5,8 @@
 
 BENCH_DIR holds the built programs bench_kolvo, bench_read and, when their
 libraries are installed, smf_read and portsmf_read.  The inputs are made in
-INPUT_DIR by bench_kolvo (the same files on every run).  Every measurement
+INPUT_DIR by bench_kolvo, or written from the bytes listed here (the same
+files on every run).  Every measurement
 runs in a fresh process: its time is what the program reports for its
 phase (the best of several runs), its peak memory the high-water mark of
 resident memory that the program reads of itself at its end.  Nothing here is a test: the figures are printed, not judged.
@@ -25,18 +26,29 @@ INPUTS = [
     ("2M events, 16 tracks", ["multitrack", "2000000"], None, None),
 ]
 
+# Files the reader refuses, measured all the same: refusing one should cost
+# no more than the bytes it holds.  name, file name, bytes
+REFUSED = [
+    # A header that announces 61985 tracks, and one byte of the first.
+    ("15 B announcing 61985 tracks", "announces-61985-tracks.mid",
+     b"MThd\x00\x00\x00\x06\x00\x01\xf2\x21\x00\x60M"),
+]
 
-def measure(command, repeats):
+
+def measure(command, repeats, status=0):
     """Best reported seconds, largest peak memory (MiB) and the count the
-    program reported (bytes or events) over the runs; None when it failed."""
+    program reported (bytes or events) over the runs; None when it failed
+    (exited with another status than `status`)."""
     best = None
     peak = 0.0
     count = None
     for _ in range(repeats):
         done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                               text=True)
-        fields = done.stdout.split()
-        if done.returncode != 0 or len(fields) < 3:
+        # The figures are the last line; a refused file's messages come first.
+        lines = done.stdout.splitlines()
+        fields = lines[-1].split() if lines else []
+        if done.returncode != status or len(fields) < 3:
             return None
         seconds = float(fields[0])
         count = fields[1]
@@ -69,16 +81,26 @@ def main():
     program = lambda name: os.path.join(bench_dir, name)
     here = os.path.dirname(os.path.abspath(__file__))
 
-    rows = []
-    notes = []
+    # name, path, organ, holes, exit status of bench_read read
+    inputs = []
     for name, recipe, organ, holes in INPUTS:
         path = os.path.join(input_dir, "_".join(recipe) + ".mid")
         if not os.path.exists(path):
             subprocess.run([program("bench_kolvo")] + recipe + [path], check=True)
+        inputs.append((name, path, organ, holes, 0))
+    for name, filename, content in REFUSED:
+        path = os.path.join(input_dir, filename)
+        with open(path, "wb") as out:
+            out.write(content)
+        inputs.append((name, path, None, None, 1))
+
+    rows = []
+    notes = []
+    for name, path, organ, holes, read_status in inputs:
         size = os.path.getsize(path)
         print("measuring: %s" % name, file=sys.stderr, flush=True)
         floor = measure([program("bench_read"), "bytes", path], 5)
-        read = measure([program("bench_read"), "read", path], 5)
+        read = measure([program("bench_read"), "read", path], 5, read_status)
         events = "-" if read is None else read[2]
         translate = write = run = None
         if organ:
@@ -118,6 +140,7 @@ def main():
     print("of a few runs, each in a fresh process; MB is the peak resident memory of")
     print("that process.  x file: peak memory of reading over the file's size.  The")
     print("references read the same files; x ours: their time and memory over ours.")
+    print("The last rows are files the reader refuses: what the refusal costs.")
     if notes:
         base = notes[0][1]
         print("Per-hole cost of the run relative to the %s: %s" % (
