@@ -169,7 +169,11 @@ TEST(InfoReport, JsonOfARoll) {
               "{\"hole\": 24, \"label\": \"Shutter open\", \"count\": 1}, "
               "{\"hole\": 25, \"label\": \"Bells on\", \"count\": 0}, "
               "{\"hole\": 26, \"label\": \"Stop on\", \"count\": 0}, "
-              "{\"hole\": 27, \"label\": \"Cancel\", \"count\": 0}]}");
+              "{\"hole\": 27, \"label\": \"Cancel\", \"count\": 0}], "
+              "\"controls\": [{\"name\": \"shutter\", \"label\": \"Shutter\"}, "
+              "{\"name\": \"bells\", \"label\": \"Bells\"}, "
+              "{\"name\": \"stop\", \"label\": \"Stop\"}], "
+              "\"timeline\": [{\"time\": 10.5, \"control\": \"shutter\", \"on\": true}]}");
     EXPECT_EQ(jsonOf(twoTracks),
               "{\"file\": \"gm.mid\", \"organ\": null, \"refusal\": \"Invalid e-roll, 2 tracks\", "
               "\"ticks_per_quarter_note\": 480, \"one_track_roll\": false, \"copyright\": [], "
@@ -186,6 +190,20 @@ TEST(InfoReport, JsonOfARoll) {
     std::ostringstream error;
     printJsonError("a\\b.mid", "Input file does not exist", error);
     EXPECT_EQ(error.str(), "{\"file\": \"a\\\\b.mid\", \"error\": \"Input file does not exist\"}");
+}
+
+// The stop switched on, the shutter opened, both cancelled: each change at
+// the end of its hole, the cancel's in the order of the organ's controls.
+TEST(InfoReport, TheTimelineHasEveryChangeOfTheControls) {
+    const RollFile roll = rollOf(
+        "c.mid", midiFile(100, {texts + holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 26, 24,
+                                                  27})}));
+    const std::string json = jsonOf(roll);
+    EXPECT_EQ(json.substr(json.find("\"timeline\"")),
+              "\"timeline\": [{\"time\": 10.5, \"control\": \"stop\", \"on\": true}, "
+              "{\"time\": 11.5, \"control\": \"shutter\", \"on\": true}, "
+              "{\"time\": 12.5, \"control\": \"shutter\", \"on\": false}, "
+              "{\"time\": 12.5, \"control\": \"stop\", \"on\": false}]}");
 }
 
 // Each hole of the scale is a mark in its own lane (10 pixels a lane, the

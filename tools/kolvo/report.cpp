@@ -2,6 +2,7 @@
 
 #include "report.h"
 
+#include <cmath>
 #include <iomanip>
 #include <map>
 #include <ostream>
@@ -82,6 +83,25 @@ std::string tempoText(double tempo) {
 
 void line(std::ostream& out, const std::string& label, const std::string& value) {
     out << "  " << label << ": " << value << "\n";
+}
+
+// The organ's controls, and every change of their state at its time in
+// seconds of playing time (to the millisecond).
+void printJsonTimeline(const Arrangement& a, std::ostream& out) {
+    const Rows<OrganControl>& controls = a.organ->controls;
+    out << ", \"controls\": [";
+    for (const OrganControl& c : controls) {
+        out << (&c == controls.begin() ? "" : ", ") << "{\"name\": " << jsonString(c.name)
+            << ", \"label\": " << jsonString(c.label) << "}";
+    }
+    out << "], \"timeline\": [";
+    for (const ControlChange& c : a.controlChanges) {
+        const double seconds = std::round(a.playedSeconds(c.rollSeconds) * 1000.0) / 1000.0;
+        out << (&c == &a.controlChanges.front() ? "" : ", ") << "{\"time\": " << jsonNumber(seconds)
+            << ", \"control\": " << jsonString(controls[c.control].name)
+            << ", \"on\": " << (c.on ? "true" : "false") << "}";
+    }
+    out << "]";
 }
 
 }  // namespace
@@ -177,6 +197,7 @@ void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
                 << ", \"label\": " << jsonString(c.label) << ", \"count\": " << c.count << "}";
         }
         out << "]";
+        printJsonTimeline(a, out);
     }
     out << "}";
 }

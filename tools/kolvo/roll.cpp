@@ -23,14 +23,28 @@
 
 namespace {
 
-// The organ whose translator the recorder stands in front of, and where
-// it records the holes.
+// The organ whose translator the recorder stands in front of, where it
+// records the holes and the changes of the controls, and the controls'
+// state as last seen.
 const Organ* recordedOrgan = nullptr;
 std::vector<RollHole>* recordedHoles = nullptr;
+std::vector<ControlChange>* recordedChanges = nullptr;
+std::vector<bool> controlsSeen;
+
+void recordControlChanges(double time) {
+    for (int c = 0; c < recordedOrgan->controls.size(); c++) {
+        const bool on = *recordedOrgan->controls[c].on;
+        if (on != controlsSeen[c]) {
+            controlsSeen[c] = on;
+            recordedChanges->push_back({time, c, on});
+        }
+    }
+}
 
 void recordAndTranslate(double start, double duration, int hole) {
     recordedHoles->push_back({start, duration, hole});
     recordedOrgan->translate(start, duration, hole);
+    recordControlChanges(start + duration);
 }
 
 void collectTexts(MidiFile& midi, Arrangement& a) {
@@ -147,9 +161,13 @@ Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::stri
     recorder.translate = recordAndTranslate;
     recordedOrgan = &organ;
     recordedHoles = &a.holes;
+    recordedChanges = &a.controlChanges;
+    controlsSeen.assign(organ.controls.size(), false);
+    recordControlChanges(0.0);
     std::ostringstream printed;  // the player's console lines, not wanted here
     a.file = arrangeRoll(recorder, midi, printed, &a.lastEnd);
     recordedHoles = nullptr;
+    recordedChanges = nullptr;
 
     a.inputTempo = iptempo;
     a.inputTempoUsed = iptempovalid;
@@ -191,6 +209,7 @@ Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
         chosen.refusal += ")";
         chosen.file.clear();
         chosen.holes.clear();
+        chosen.controlChanges.clear();
     }
     if (tried != nullptr) {
         *tried = std::move(attempts);

@@ -39,6 +39,15 @@ struct RollText {
     std::string text;
 };
 
+// A control of the organ switched on or off (the shutter opened or closed)
+// by a hole: at the end of that hole, when the translator handles it, in
+// seconds of roll time; `control` indexes the organ's controls.
+struct ControlChange {
+    double rollSeconds;
+    int control;
+    bool on;
+};
+
 struct Arrangement {
     const Organ* organ = nullptr;  // null: no organ plays the roll
     std::string refusal;  // why the organ does not play the roll; empty when it does
@@ -58,6 +67,10 @@ struct Arrangement {
     // From here on only when an organ translated the roll.
     std::string file;  // the arrangement as the player writes it, without padding
     std::vector<RollHole> holes;  // every completed hole, in the order translated
+    // Every change of the organ's controls in the order it happened; those
+    // on at the start come first, at time 0.  Before its first change a
+    // control is off.
+    std::vector<ControlChange> controlChanges;
     double lastEnd = 0.0;  // roll seconds at which the last hole closes
     int playingSeconds = 0;
     std::string playingTime;  // the players' line: "Playing time: M minutes S seconds"
