@@ -1,11 +1,10 @@
 // The voice of every rank and drum.
 //
-// Pipes: a spectrum {upper, tilt, even, brightHz, rolloff} (see
-// synth::Spectrum), then the speech {attack, upperLead, chiff, chiffAt,
-// chiffTime} and the wind {breath, breathAt}.  Flues speak with their upper
-// partials first and a puff of chiff; reeds speak fast, their upper partials
-// a little late, with a click of the tongue.  Bars: partials {ratio, amp,
-// decay}, the mallet, the click and the length.  Then the level, the
+// Each rank is written field by field.  Pipes: the spectrum of the held
+// tone (see synth::Spectrum), the speech and the wind.  Flues speak with
+// their upper partials first and a puff of chiff; reeds speak fast, their
+// upper partials a little late, with a click of the tongue.  Bars: their
+// partials, the mallet, the click and the length.  Then the level, the
 // release, the place in the facade (pan) and the tuning: ranks lie a cent
 // or two apart, as in an organ, so that unisons of several ranks beat
 // gently instead of fusing into one.
@@ -16,84 +15,337 @@
 
 namespace {
 
-using synth::Bar;
 using synth::DrumKind;
-using synth::Pipe;
 
-constexpr Bar noBar = {};
-constexpr Pipe noPipe = {};
+constexpr double flueRelease = 0.12;
+constexpr double bassRelease = 0.2;
+constexpr double reedRelease = 0.08;
+
+constexpr RankVoice pipeRank(const char* name, const char* tag) {
+    RankVoice v{};
+    v.name = name;
+    v.tag = tag;
+    v.struck = false;
+    return v;
+}
+
+constexpr RankVoice barRank(const char* name, const char* tag) {
+    RankVoice v{};
+    v.name = name;
+    v.tag = tag;
+    v.struck = true;
+    return v;
+}
+
+// Stopped wood: round, the odd partials only.
+constexpr RankVoice stoppedBass() {
+    RankVoice v = pipeRank("Stopped Bass", "StopBass");
+    v.pipe.spectrum.upper = 0.6;
+    v.pipe.spectrum.tilt = 1.3;
+    v.pipe.spectrum.even = 0.08;
+    v.pipe.spectrum.brightHz = 1200;
+    v.pipe.spectrum.rolloff = 12;
+    v.pipe.attack = 0.06;
+    v.pipe.upperLead = 0.3;
+    v.pipe.chiff = 0.08;
+    v.pipe.chiffAt = 3;
+    v.pipe.chiffTime = 0.02;
+    v.pipe.breath = 0.01;
+    v.pipe.breathAt = 4;
+    v.level = -8;
+    v.release = bassRelease;
+    v.pan = 0;
+    v.cents = 0;
+    return v;
+}
+
+constexpr RankVoice openBass() {
+    RankVoice v = pipeRank("Open Bass", "OpenBass");
+    v.pipe.spectrum.upper = 0.5;
+    v.pipe.spectrum.tilt = 1.0;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 1500;
+    v.pipe.spectrum.rolloff = 9;
+    v.pipe.attack = 0.05;
+    v.pipe.upperLead = 0.4;
+    v.pipe.chiff = 0.1;
+    v.pipe.chiffAt = 3;
+    v.pipe.chiffTime = 0.02;
+    v.pipe.breath = 0.01;
+    v.pipe.breathAt = 4;
+    v.level = -8;
+    v.release = bassRelease;
+    v.pan = 60;
+    v.cents = 1;
+    return v;
+}
+
+// Narrow open basses: many partials, keen.
+constexpr RankVoice stringBass() {
+    RankVoice v = pipeRank("String Bass", "StrBass");
+    v.pipe.spectrum.upper = 0.65;
+    v.pipe.spectrum.tilt = 0.55;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 3000;
+    v.pipe.spectrum.rolloff = 6;
+    v.pipe.attack = 0.07;
+    v.pipe.upperLead = 0.5;
+    v.pipe.chiff = 0.05;
+    v.pipe.chiffAt = 6;
+    v.pipe.chiffTime = 0.02;
+    v.pipe.breath = 0.004;
+    v.pipe.breathAt = 8;
+    v.level = -11;
+    v.release = bassRelease;
+    v.pan = 60;
+    v.cents = -1;
+    return v;
+}
+
+constexpr RankVoice trombone() {
+    RankVoice v = pipeRank("Trombone", "Trombone");
+    v.pipe.spectrum.upper = 0.8;
+    v.pipe.spectrum.tilt = 0.3;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 900;
+    v.pipe.spectrum.rolloff = 10;
+    v.pipe.attack = 0.03;
+    v.pipe.upperLead = -0.4;
+    v.pipe.chiff = 0.03;
+    v.pipe.chiffAt = 8;
+    v.pipe.chiffTime = 0.005;
+    v.pipe.breath = 0.0;
+    v.pipe.breathAt = 0;
+    v.level = -10;
+    v.release = reedRelease;
+    v.pan = 0;
+    v.cents = 0;
+    return v;
+}
+
+constexpr RankVoice accompFlute() {
+    RankVoice v = pipeRank("Accomp Flute", "AccFlute");
+    v.pipe.spectrum.upper = 0.4;
+    v.pipe.spectrum.tilt = 1.2;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 2500;
+    v.pipe.spectrum.rolloff = 12;
+    v.pipe.attack = 0.04;
+    v.pipe.upperLead = 0.5;
+    v.pipe.chiff = 0.15;
+    v.pipe.chiffAt = 3;
+    v.pipe.chiffTime = 0.015;
+    v.pipe.breath = 0.02;
+    v.pipe.breathAt = 5;
+    v.level = -18;
+    v.release = flueRelease;
+    v.pan = -100;
+    v.cents = -1;
+    return v;
+}
+
+// Soft bars under a yarn mallet, tuned 1 : 4 : 10.
+constexpr RankVoice accompBells() {
+    RankVoice v = barRank("Accomp Bells", "AccBell");
+    // {ratio to the fundamental, amplitude, decay time constant at A4}
+    v.bar.partials[0] = {1.0, 1.0, 0.8};
+    v.bar.partials[1] = {3.93, 0.25, 0.25};
+    v.bar.partials[2] = {9.85, 0.05, 0.08};
+    v.bar.strike = 0.002;
+    v.bar.click = 0.03;
+    v.bar.length = 1.4;
+    v.level = -12;
+    v.release = 0.5;
+    v.pan = 100;
+    v.cents = 0;
+    return v;
+}
+
+constexpr RankVoice violinPipes() {
+    RankVoice v = pipeRank("Violin Pipes", "Violin");
+    v.pipe.spectrum.upper = 0.65;
+    v.pipe.spectrum.tilt = 0.8;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 2500;
+    v.pipe.spectrum.rolloff = 9;
+    v.pipe.attack = 0.06;
+    v.pipe.upperLead = 0.6;
+    v.pipe.chiff = 0.06;
+    v.pipe.chiffAt = 6;
+    v.pipe.chiffTime = 0.02;
+    v.pipe.breath = 0.008;
+    v.pipe.breathAt = 8;
+    v.level = -12;
+    v.release = flueRelease;
+    v.pan = -150;
+    v.cents = 2;
+    return v;
+}
+
+constexpr RankVoice flute() {
+    RankVoice v = pipeRank("Flute", "Flute");
+    v.pipe.spectrum.upper = 0.3;
+    v.pipe.spectrum.tilt = 1.4;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 3000;
+    v.pipe.spectrum.rolloff = 12;
+    v.pipe.attack = 0.035;
+    v.pipe.upperLead = 0.5;
+    v.pipe.chiff = 0.2;
+    v.pipe.chiffAt = 2.5;
+    v.pipe.chiffTime = 0.012;
+    v.pipe.breath = 0.025;
+    v.pipe.breathAt = 4;
+    v.level = -11;
+    v.release = flueRelease;
+    v.pan = 150;
+    v.cents = -1;
+    return v;
+}
+
+constexpr RankVoice piccolo() {
+    RankVoice v = pipeRank("Piccolo", "Piccolo");
+    v.pipe.spectrum.upper = 0.2;
+    v.pipe.spectrum.tilt = 1.6;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 4000;
+    v.pipe.spectrum.rolloff = 12;
+    v.pipe.attack = 0.025;
+    v.pipe.upperLead = 0.4;
+    v.pipe.chiff = 0.3;
+    v.pipe.chiffAt = 3;
+    v.pipe.chiffTime = 0.01;
+    v.pipe.breath = 0.035;
+    v.pipe.breathAt = 3;
+    v.level = -13;
+    v.release = flueRelease;
+    v.pan = 250;
+    v.cents = 2;
+    return v;
+}
+
+constexpr RankVoice flageolet() {
+    RankVoice v = pipeRank("Flageolet", "Flageol");
+    v.pipe.spectrum.upper = 0.45;
+    v.pipe.spectrum.tilt = 1.0;
+    v.pipe.spectrum.even = 0.6;
+    v.pipe.spectrum.brightHz = 3500;
+    v.pipe.spectrum.rolloff = 10;
+    v.pipe.attack = 0.03;
+    v.pipe.upperLead = 0.4;
+    v.pipe.chiff = 0.25;
+    v.pipe.chiffAt = 4;
+    v.pipe.chiffTime = 0.012;
+    v.pipe.breath = 0.04;
+    v.pipe.breathAt = 5;
+    v.level = -13;
+    v.release = flueRelease;
+    v.pan = -250;
+    v.cents = -2;
+    return v;
+}
+
+// Steel bars under a hard mallet: the partials of a free bar.
+constexpr RankVoice glockenspiel() {
+    RankVoice v = barRank("Glockenspiel", "Glock");
+    // {ratio to the fundamental, amplitude, decay time constant at A4}
+    v.bar.partials[0] = {1.0, 1.0, 0.6};
+    v.bar.partials[1] = {2.756, 0.35, 0.3};
+    v.bar.partials[2] = {5.404, 0.15, 0.12};
+    v.bar.partials[3] = {8.933, 0.06, 0.06};
+    v.bar.strike = 0.0008;
+    v.bar.click = 0.15;
+    v.bar.length = 1.6;
+    v.level = -6;
+    v.release = 1.2;
+    v.pan = 0;
+    v.cents = 0;
+    return v;
+}
+
+constexpr RankVoice baritone() {
+    RankVoice v = pipeRank("Baritone", "Baritone");
+    v.pipe.spectrum.upper = 0.7;
+    v.pipe.spectrum.tilt = 0.6;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 1000;
+    v.pipe.spectrum.rolloff = 12;
+    v.pipe.attack = 0.03;
+    v.pipe.upperLead = -0.3;
+    v.pipe.chiff = 0.03;
+    v.pipe.chiffAt = 8;
+    v.pipe.chiffTime = 0.005;
+    v.pipe.breath = 0.0;
+    v.pipe.breathAt = 0;
+    v.level = -11;
+    v.release = reedRelease;
+    v.pan = -200;
+    v.cents = -1;
+    return v;
+}
+
+constexpr RankVoice clarinet() {
+    RankVoice v = pipeRank("Clarinet", "Clarinet");
+    v.pipe.spectrum.upper = 0.7;
+    v.pipe.spectrum.tilt = 0.7;
+    v.pipe.spectrum.even = 0.15;
+    v.pipe.spectrum.brightHz = 2500;
+    v.pipe.spectrum.rolloff = 12;
+    v.pipe.attack = 0.025;
+    v.pipe.upperLead = -0.2;
+    v.pipe.chiff = 0.02;
+    v.pipe.chiffAt = 8;
+    v.pipe.chiffTime = 0.005;
+    v.pipe.breath = 0.0;
+    v.pipe.breathAt = 0;
+    v.level = -12;
+    v.release = reedRelease;
+    v.pan = -120;
+    v.cents = 1;
+    return v;
+}
+
+constexpr RankVoice trumpet() {
+    RankVoice v = pipeRank("Trumpet", "Trumpet");
+    v.pipe.spectrum.upper = 0.9;
+    v.pipe.spectrum.tilt = 0.15;
+    v.pipe.spectrum.even = 1.0;
+    v.pipe.spectrum.brightHz = 2500;
+    v.pipe.spectrum.rolloff = 10;
+    v.pipe.attack = 0.02;
+    v.pipe.upperLead = -0.5;
+    v.pipe.chiff = 0.04;
+    v.pipe.chiffAt = 10;
+    v.pipe.chiffTime = 0.004;
+    v.pipe.breath = 0.0;
+    v.pipe.breathAt = 0;
+    v.level = -10;
+    v.release = reedRelease;
+    v.pan = 200;
+    v.cents = 1;
+    return v;
+}
 
 struct RankRow {
     Rank rank;
     RankVoice voice;
 };
 
-constexpr double flueRelease = 0.12;
-constexpr double bassRelease = 0.2;
-constexpr double reedRelease = 0.08;
-
 constexpr RankRow rankTable[] = {
-    // Stopped wood: round, the odd partials only.
-    {Rank::StoppedBass,
-     {"Stopped Bass", "StopBass", false,
-      {{0.6, 1.3, 0.08, 1200, 12}, 0.06, 0.3, 0.08, 3, 0.02, 0.01, 4}, noBar,
-      -8, bassRelease, 0, 0}},
-    {Rank::OpenBass,
-     {"Open Bass", "OpenBass", false,
-      {{0.5, 1.0, 1.0, 1500, 9}, 0.05, 0.4, 0.1, 3, 0.02, 0.01, 4}, noBar,
-      -8, bassRelease, 60, 1}},
-    // Narrow open basses: many partials, keen.
-    {Rank::OpenStringBass,
-     {"String Bass", "StrBass", false,
-      {{0.65, 0.55, 1.0, 3000, 6}, 0.07, 0.5, 0.05, 6, 0.02, 0.004, 8}, noBar,
-      -11, bassRelease, 60, -1}},
-    {Rank::TromboneReed,
-     {"Trombone", "Trombone", false,
-      {{0.8, 0.3, 1.0, 900, 10}, 0.03, -0.4, 0.03, 8, 0.005, 0.0, 0}, noBar,
-      -10, reedRelease, 0, 0}},
-    {Rank::AccompFlute,
-     {"Accomp Flute", "AccFlute", false,
-      {{0.4, 1.2, 1.0, 2500, 12}, 0.04, 0.5, 0.15, 3, 0.015, 0.02, 5}, noBar,
-      -18, flueRelease, -100, -1}},
-    // Soft bars under a yarn mallet, tuned 1 : 4 : 10.
-    {Rank::AccompBell,
-     {"Accomp Bells", "AccBell", true, noPipe,
-      {{{1.0, 1.0, 0.8}, {3.93, 0.25, 0.25}, {9.85, 0.05, 0.08}, {0, 0, 0}}, 0.002, 0.03, 1.4},
-      -12, 0.5, 100, 0}},
-    {Rank::ViolinPipe,
-     {"Violin Pipes", "Violin", false,
-      {{0.65, 0.8, 1.0, 2500, 9}, 0.06, 0.6, 0.06, 6, 0.02, 0.008, 8}, noBar,
-      -12, flueRelease, -150, 2}},
-    {Rank::Flute,
-     {"Flute", "Flute", false,
-      {{0.3, 1.4, 1.0, 3000, 12}, 0.035, 0.5, 0.2, 2.5, 0.012, 0.025, 4}, noBar,
-      -11, flueRelease, 150, -1}},
-    {Rank::Piccolo,
-     {"Piccolo", "Piccolo", false,
-      {{0.2, 1.6, 1.0, 4000, 12}, 0.025, 0.4, 0.3, 3, 0.01, 0.035, 3}, noBar,
-      -13, flueRelease, 250, 2}},
-    {Rank::Flageolet,
-     {"Flageolet", "Flageol", false,
-      {{0.45, 1.0, 0.6, 3500, 10}, 0.03, 0.4, 0.25, 4, 0.012, 0.04, 5}, noBar,
-      -13, flueRelease, -250, -2}},
-    // Steel bars under a hard mallet: the partials of a free bar.
-    {Rank::Glockenspiel,
-     {"Glockenspiel", "Glock", true, noPipe,
-      {{{1.0, 1.0, 0.6}, {2.756, 0.35, 0.3}, {5.404, 0.15, 0.12}, {8.933, 0.06, 0.06}},
-       0.0008, 0.15, 1.6},
-      -6, 1.2, 0, 0}},
-    {Rank::BaritoneReed,
-     {"Baritone", "Baritone", false,
-      {{0.7, 0.6, 1.0, 1000, 12}, 0.03, -0.3, 0.03, 8, 0.005, 0.0, 0}, noBar,
-      -11, reedRelease, -200, -1}},
-    {Rank::ClarinetReed,
-     {"Clarinet", "Clarinet", false,
-      {{0.7, 0.7, 0.15, 2500, 12}, 0.025, -0.2, 0.02, 8, 0.005, 0.0, 0}, noBar,
-      -12, reedRelease, -120, 1}},
-    {Rank::TrumpetReed,
-     {"Trumpet", "Trumpet", false,
-      {{0.9, 0.15, 1.0, 2500, 10}, 0.02, -0.5, 0.04, 10, 0.004, 0.0, 0}, noBar,
-      -10, reedRelease, 200, 1}},
+    {Rank::StoppedBass, stoppedBass()},
+    {Rank::OpenBass, openBass()},
+    {Rank::OpenStringBass, stringBass()},
+    {Rank::TromboneReed, trombone()},
+    {Rank::AccompFlute, accompFlute()},
+    {Rank::AccompBell, accompBells()},
+    {Rank::ViolinPipe, violinPipes()},
+    {Rank::Flute, flute()},
+    {Rank::Piccolo, piccolo()},
+    {Rank::Flageolet, flageolet()},
+    {Rank::Glockenspiel, glockenspiel()},
+    {Rank::BaritoneReed, baritone()},
+    {Rank::ClarinetReed, clarinet()},
+    {Rank::TrumpetReed, trumpet()},
 };
 
 constexpr bool rowsInRankOrder() {
