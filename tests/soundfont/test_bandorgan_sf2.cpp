@@ -4,174 +4,26 @@
 // every sample loop joins without a step.  Notes are rendered offline
 // (fluid_synth_write_float), without reverb or chorus.
 
-#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <complex>
 #include <cstring>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <set>
 #include <string>
-#include <vector>
 
+#include "hear.h"
 #include "xlate150.h"
 #include "xlate165.h"
 
 namespace {
 
+using namespace hear;
+
 const char* const fontPath = KOLVO_BANDORGAN_SF2;
-const int rate = 44100;
-const int drumChannel = 9;
-
-double keyHz(int key) {
-    return 440.0 * std::pow(2.0, (key - 69) / 12.0);
-}
-
-double db(double v) {
-    return 20.0 * std::log10(v + 1e-12);
-}
-
-double rms(const std::vector<float>& x, double from, double to) {
-    const std::size_t a = static_cast<std::size_t>(from * rate);
-    const std::size_t b = std::min(x.size(), static_cast<std::size_t>(to * rate));
-    double sum = 0.0;
-    for (std::size_t i = a; i < b; ++i) {
-        sum += static_cast<double>(x[i]) * x[i];
-    }
-    return std::sqrt(sum / static_cast<double>(b - a));
-}
-
-// Magnitudes of a Hann-windowed stretch of 65536 points from `from`
-// seconds, padded fourfold with zeros so that no partial between two bins
-// loses more than a tenth of a decibel.
-const std::size_t windowSize = 65536;
-const std::size_t fftSize = 4 * windowSize;
-
-std::vector<double> spectrum(const std::vector<float>& x, double from) {
-    std::vector<std::complex<double>> v(fftSize);
-    const std::size_t a = static_cast<std::size_t>(from * rate);
-    for (std::size_t i = 0; i < windowSize; ++i) {
-        v[i] = x[a + i] * (0.5 - 0.5 * std::cos(2.0 * M_PI * i / windowSize));
-    }
-    for (std::size_t i = 1, j = 0; i < fftSize; ++i) {  // bit reversal
-        std::size_t bit = fftSize >> 1;
-        for (; j & bit; bit >>= 1) {
-            j ^= bit;
-        }
-        j |= bit;
-        if (i < j) {
-            std::swap(v[i], v[j]);
-        }
-    }
-    for (std::size_t len = 2; len <= fftSize; len <<= 1) {
-        const std::complex<double> turn = std::polar(1.0, -2.0 * M_PI / len);
-        for (std::size_t i = 0; i < fftSize; i += len) {
-            std::complex<double> w = 1.0;
-            for (std::size_t k = 0; k < len / 2; ++k, w *= turn) {
-                const std::complex<double> u = v[i + k], t = w * v[i + k + len / 2];
-                v[i + k] = u + t;
-                v[i + k + len / 2] = u - t;
-            }
-        }
-    }
-    std::vector<double> mag(fftSize / 2);
-    for (std::size_t i = 0; i < mag.size(); ++i) {
-        mag[i] = std::abs(v[i]);
-    }
-    return mag;
-}
-
-// The strongest frequency, between bins by a parabola through the peak.
-double peakHz(const std::vector<double>& mag) {
-    const std::size_t k = std::max_element(mag.begin() + 1, mag.end() - 1) - mag.begin();
-    const double a = std::log(mag[k - 1]), b = std::log(mag[k]), c = std::log(mag[k + 1]);
-    return (k + 0.5 * (a - c) / (a - 2.0 * b + c)) * rate / fftSize;
-}
-
-// The centre of the power spectrum.
-double centroidHz(const std::vector<double>& mag) {
-    double sum = 0.0, weighted = 0.0;
-    for (std::size_t i = 0; i < mag.size(); ++i) {
-        sum += mag[i] * mag[i];
-        weighted += mag[i] * mag[i] * i;
-    }
-    return weighted / sum * rate / fftSize;
-}
-
-// A synthesizer with the soundfont loaded, rendering on demand.
-class Synth {
-public:
-    Synth() {
-        settings_ = new_fluid_settings();
-        fluid_settings_setint(settings_, "synth.reverb.active", 0);
-        fluid_settings_setint(settings_, "synth.chorus.active", 0);
-        synth_ = new_fluid_synth(settings_);
-        id_ = fluid_synth_sfload(synth_, fontPath, 1);
-    }
-    ~Synth() {
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
-    }
-    int id() const { return id_; }
-    fluid_sfont_t* font() const { return fluid_synth_get_sfont_by_id(synth_, id_); }
-
-    // A key held for `held` seconds and then let go, for `after` seconds;
-    // the left channel.  Drums play on the drum channel's kit.
-    std::vector<float> play(int bank, int program, int key, int velocity, double held,
-                            double after) {
-        const int channel = bank == 128 ? drumChannel : 0;
-        if (channel != drumChannel) {
-            fluid_synth_program_select(synth_, channel, id_, bank, program);
-        }
-        std::vector<float> left(static_cast<std::size_t>((held + after) * rate));
-        std::vector<float> right(left.size());
-        const int on = static_cast<int>(held * rate);
-        fluid_synth_noteon(synth_, channel, key, velocity);
-        fluid_synth_write_float(synth_, on, left.data(), 0, 1, right.data(), 0, 1);
-        fluid_synth_noteoff(synth_, channel, key);
-        fluid_synth_write_float(synth_, static_cast<int>(left.size()) - on, left.data() + on, 0,
-                                1, right.data() + on, 0, 1);
-        return left;
-    }
-
-private:
-    fluid_settings_t* settings_;
-    fluid_synth_t* synth_;
-    int id_;
-};
 
 const Organ* const organs[] = {&organ165, &organ150};
-
-bool struck(Rank rank) {
-    return rank == Rank::Glockenspiel || rank == Rank::AccompBell;
-}
-
-// The notes that the organ's holes send to each track, and its drums.
-std::map<int, std::set<int>> trackNotes(const Organ& organ, std::set<int>* drums) {
-    std::map<int, std::set<int>> notes;
-    for (int hole = organ.lowestHole; hole <= organ.highestHole; ++hole) {
-        const HoleInfo info = organ.describeHole(hole);
-        if (info.kind == HoleKind::Percussion) {
-            drums->insert(info.note);
-        } else if (info.note != 0) {
-            for (int track : info.tracks) {
-                notes[track].insert(info.note);
-            }
-        }
-    }
-    return notes;
-}
-
-const TrackLayout& rowOf(const Organ& organ, Rank rank) {
-    const TrackLayout* row = std::find_if(organ.layout.begin(), organ.layout.end(),
-                                          [rank](const TrackLayout& r) { return r.rank == rank; });
-    return *row;
-}
 
 TEST(BandOrganSoundfont, LoadsWithAPresetForEveryProgramOfBothLayouts) {
     ASSERT_TRUE(fluid_is_soundfont(fontPath));
