@@ -18,6 +18,7 @@ enum class Rank {
     OpenStringBass,  // open basses of narrow, string-toned scale
     TromboneReed,    // brass trombones of the bass
     AccompFlute,     // open flutes of the accompaniment
+    AccompViola,     // narrow string-toned pipes of the accompaniment
     AccompBell,      // soft metal bars struck with the accompaniment
     ViolinPipe,      // narrow string-toned melody pipes
     Flute,           // open wooden melody flutes

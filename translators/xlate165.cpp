@@ -258,7 +258,7 @@ constexpr Scale scale165 = {holeTable, lowestHole, highestHole, controls};
 constexpr TrackLayout layout[] = {
     {1, "Bass", 58, Rank::StoppedBass},
     {2, "Bass", 43, Rank::OpenStringBass},
-    {3, "Accomp", 70, Rank::AccompFlute},
+    {3, "Accomp", 70, Rank::AccompViola},
     {4, "Accomp", 11, Rank::AccompBell},
     {5, "Melody", 82, Rank::Piccolo},
     {6, "Melody", 40, Rank::ViolinPipe},

@@ -41,14 +41,79 @@ std::uint64_t seedOf(const std::string& name) {
     return h;
 }
 
-// The drums answer velocity more gently than the default curve (960
-// centibels, concave, from velocity to attenuation), which this replaces:
+// The seed of a name, its bits stirred (splitmix64's finalizer): names
+// that differ in their last letter only lie far apart.
+std::uint64_t stirred(const std::string& name) {
+    std::uint64_t z = seedOf(name);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+// A number in [0, 1) drawn from a name.
+double draw(const std::string& name) {
+    return static_cast<double>(stirred(name) >> 11) * (1.0 / 9007199254740992.0);
+}
+
+// Where each key stands among the keys of a rank, from 0 to 1, in an
+// order drawn from the seed: evenly spread, so that every rank has its
+// softest and its loudest, its flattest and its sharpest pipe.
+std::map<int, double> standing(const std::set<int>& keys, const std::string& seed) {
+    std::vector<int> order(keys.begin(), keys.end());
+    std::sort(order.begin(), order.end(), [&seed](int a, int b) {
+        return stirred(seed + std::to_string(a)) < stirred(seed + std::to_string(b));
+    });
+    std::map<int, double> place;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        place[order[i]] = order.size() > 1 ? static_cast<double>(i) / (order.size() - 1) : 0.5;
+    }
+    return place;
+}
+
+// The drums do not answer velocity: this replaces the default curve (960
+// centibels, concave, from velocity to attenuation) with none, so that
 // struck at the translators' fixed velocity they keep up with a full organ.
-const sf2::Modulator drumVelocity = {0x0502, sf2::InitialAttenuation, 480, 0, 0};
+const sf2::Modulator drumVelocity = {sf2::Velocity | sf2::Falling | sf2::Concave,
+                                     sf2::InitialAttenuation, 0, 0, 0};
+
+// The swell shutter.  The translators play a closed shutter at velocity 40
+// and an open one at 65: from the middle velocity on, the filter opens
+// wide; below it, it muffles the rank above its lowest notes (the brighter
+// the rank, the higher, lest it be choked rather than muffled), while the
+// velocity curve (replacing the default one) takes the level down.
+const sf2::Modulator shutterOpens = {sf2::Velocity | sf2::Switch, sf2::InitialFilterFc, 9600, 0,
+                                     0};
+const sf2::Modulator shutterSoftens = {sf2::Velocity | sf2::Falling | sf2::Concave,
+                                       sf2::InitialAttenuation, 640, 0, 0};
 
 // How much of every voice goes to the synthesizer's reverb, in 0.1 %: a
-// band organ is heard in a room, not in an anechoic chamber.
-const int roomShare = 250;
+// band organ plays outdoors or under a carousel's roof, with a short echo
+// (FluidSynth's own reverb dies away in about a second), and its drums
+// sound drier than its pipes.
+const int organRoom = 150;
+const int drumRoom = 100;
+
+// The wind: every pipe's level swells and sags a little, at a rate of its
+// own, and its pitch wavers by a cent.
+const double windHz = 1.1;       // the mean rate of the level's movement
+const int windCentibels = 5;     // its depth, either way
+const double wobbleHz = 4.3;     // the rate of the pitch's movement
+const int wobbleCents = 1;       // its depth, either way
+
+// No two pipes of a rank are alike: each key is tuned up to a cent either
+// way and voiced up to `keyLevel` dB softer, as it stands in its rank; and
+// pipes stand in a C side and a C# side of the facade, keys alternating.
+const int keyCents = 1;
+const double keyLevel = 1.6;
+const int facadeSides = 150;  // pan either side of the rank's place
+
+// Initial attenuation is written in centibels, but FluidSynth, like the
+// sound cards the format was made for, hears 0.4 dB in every dB written.
+const double centibelsPerDb = 25.0;
+
+int absoluteCents(double hz) {
+    return static_cast<int>(std::lround(1200.0 * std::log2(hz / 8.176)));
+}
 
 int timecents(double seconds) {
     return static_cast<int>(std::lround(1200.0 * std::log2(seconds)));
@@ -154,8 +219,18 @@ private:
                                sf2::value(sf2::ReleaseVolEnv, timecents(voice.release)),
                                sf2::value(sf2::SampleModes, voice.struck ? 0 : 1),
                                sf2::value(sf2::Pan, voice.pan),
-                               sf2::value(sf2::ReverbSend, roomShare)},
+                               sf2::value(sf2::ReverbSend, organRoom)},
                               {}});
+        addShutter(inst.zones.front(), voice.shutter * synth::keyHz(*notes.begin()));
+        if (!voice.struck) {
+            addWind(inst.zones.front());
+        }
+        std::vector<Spread> spread;
+        for (int r = 0; r <= voice.chorusRanks; ++r) {
+            const std::string ofRank = std::string(voice.tag) + " rank " + std::to_string(r);
+            spread.push_back(
+                {standing(notes, ofRank + " tuning "), standing(notes, ofRank + " level ")});
+        }
         const std::vector<KeyGroup> groups = keyGroups(notes);
         for (std::size_t g = 0; g < groups.size(); ++g) {
             const KeyGroup& k = groups[g];
@@ -169,10 +244,65 @@ private:
             // The outer samples also answer the keys beyond the rank's notes.
             const int low = g == 0 ? 0 : k.low;
             const int high = g + 1 == groups.size() ? 127 : k.high;
-            inst.zones.push_back(
-                {{sf2::keyRange(low, high), sf2::value(sf2::SampleId, sample)}, {}});
+            if (voice.struck) {
+                inst.zones.push_back(
+                    {{sf2::keyRange(low, high), sf2::value(sf2::SampleId, sample)}, {}});
+                continue;
+            }
+            for (int key = low; key <= high; ++key) {
+                // Beyond the rank's notes, one zone answers them all.
+                const int last = key < k.low ? k.low - 1 : key > k.high ? high : key;
+                addPipe(inst, voice, spread, key, last, sample);
+                key = last;
+            }
         }
         result.font.instruments.push_back(std::move(inst));
+    }
+
+    static void addShutter(sf2::Zone& global, double closedHz) {
+        global.gens.push_back(sf2::value(sf2::InitialFilterFc, absoluteCents(closedHz)));
+        global.mods = {shutterOpens, shutterSoftens};
+    }
+
+    static void addWind(sf2::Zone& global) {
+        global.gens.push_back(sf2::value(sf2::FreqModLfo, absoluteCents(windHz)));
+        global.gens.push_back(sf2::value(sf2::ModLfoToVolume, windCentibels));
+        global.gens.push_back(sf2::value(sf2::FreqVibLfo, absoluteCents(wobbleHz)));
+        global.gens.push_back(sf2::value(sf2::VibLfoToPitch, wobbleCents));
+    }
+
+    // How the pipes of each of a rank's ranks (its own, then its chorus)
+    // stand among their fellows: in tuning and in level.
+    struct Spread {
+        std::map<int, double> tuning, level;
+    };
+
+    // The pipes of keys `low` to `high`: the rank's own and its chorus, each
+    // tuned, voiced and placed in the facade as its key stands in its rank.
+    static void addPipe(sf2::Instrument& inst, const RankVoice& voice,
+                        const std::vector<Spread>& spread, int low, int high, int sample) {
+        for (int r = 0; r <= voice.chorusRanks; ++r) {
+            const ChorusRank lead = {0.0, 0.0, voice.pan};
+            const ChorusRank& rank = r == 0 ? lead : voice.chorus[r - 1];
+            const bool own = low == high && spread[r].tuning.count(low) != 0;
+            const double tuning = own ? spread[r].tuning.at(low) : 0.5;
+            const double level = own ? spread[r].level.at(low) : 0.0;
+            const int cents =
+                static_cast<int>(std::lround(rank.cents + (2 * tuning - 1) * keyCents));
+            const double softer = -rank.level + keyLevel * level;
+            const int side = own ? (low % 2 == 0 ? facadeSides : -facadeSides) : 0;
+            const std::string pipe = std::string(voice.tag) + " rank " + std::to_string(r) +
+                                     " key " + std::to_string(low);
+            inst.zones.push_back(
+                {{sf2::keyRange(low, high), sf2::value(sf2::FineTune, cents),
+                  sf2::value(sf2::InitialAttenuation,
+                             static_cast<int>(std::lround(softer * centibelsPerDb))),
+                  sf2::value(sf2::Pan, std::clamp(rank.pan + side, -450, 450)),
+                  sf2::value(sf2::FreqModLfo,
+                             absoluteCents(windHz * (0.7 + 0.6 * draw(pipe + " wind")))),
+                  sf2::value(sf2::SampleId, sample)},
+                 {}});
+        }
     }
 
     void addPreset(const Program& p) {
@@ -225,7 +355,7 @@ private:
         kit.zones.push_back({{sf2::value(sf2::AttackVolEnv, timecents(0.001)),
                               sf2::value(sf2::ReleaseVolEnv, timecents(3.0)),
                               sf2::value(sf2::SampleModes, 0),
-                              sf2::value(sf2::ReverbSend, roomShare)},
+                              sf2::value(sf2::ReverbSend, drumRoom)},
                              {drumVelocity}});
         std::string names;
         for (int note : drumNotes_) {

@@ -17,8 +17,14 @@ namespace sf2 {
 
 // Generator operators used here, numbered as the format numbers them.
 enum Gen : std::uint16_t {
+    VibLfoToPitch = 6,    // cents at the LFO's peak
+    InitialFilterFc = 8,  // absolute cents: 1200 * log2(Hz / 8.176)
+    ModLfoToVolume = 13,  // centibels at the LFO's peak
     ReverbSend = 16,      // 0.1 % units
     Pan = 17,             // -500 (left) to 500 (right)
+    FreqModLfo = 22,      // absolute cents
+    FreqVibLfo = 24,      // absolute cents
+    DelayVolEnv = 33,     // timecents
     AttackVolEnv = 34,    // timecents: 1200 * log2(seconds)
     HoldVolEnv = 35,
     DecayVolEnv = 36,
@@ -27,6 +33,7 @@ enum Gen : std::uint16_t {
     InstrumentId = 41,    // last generator of a preset zone
     KeyRange = 43,        // first generator of a zone
     InitialAttenuation = 48,
+    FineTune = 52,        // cents
     SampleId = 53,        // last generator of an instrument zone
     SampleModes = 54,     // 0 no loop, 1 loop continuously
 };
@@ -39,7 +46,16 @@ struct Generator {
 Generator value(Gen oper, int amount);
 Generator keyRange(int low, int high);
 
-// A modulator record; sources are the format's packed source words.
+// A modulator record; sources are the format's packed source words: a
+// controller, its direction, polarity and curve.
+enum Source : std::uint16_t {
+    NoSource = 0,
+    Velocity = 2,          // of the note-on
+    Falling = 0x0100,      // from 1 down to 0
+    Concave = 0x0400,
+    Switch = 0x0C00,       // 0 below the middle, 1 from it on
+};
+
 struct Modulator {
     std::uint16_t source;
     std::uint16_t dest;

@@ -5,9 +5,10 @@
 // their upper partials first and a puff of chiff; reeds speak fast, their
 // upper partials a little late, with a click of the tongue.  Bars: their
 // partials, the mallet, the click and the length.  Then the level, the
-// release, the place in the facade (pan) and the tuning: ranks lie a cent
-// or two apart, as in an organ, so that unisons of several ranks beat
-// gently instead of fusing into one.
+// release, how far a closed swell shutter muffles the rank, its place in
+// the facade (pan) and its tuning: ranks lie a cent or two apart, as in an
+// organ, so that unisons of several ranks beat gently instead of fusing
+// into one.  The violins sound with a chorus of further ranks.
 
 #include "voices.h"
 
@@ -52,9 +53,10 @@ constexpr RankVoice stoppedBass() {
     v.pipe.chiffTime = 0.02;
     v.pipe.breath = 0.01;
     v.pipe.breathAt = 4;
-    v.level = -8;
+    v.level = -10;
     v.release = bassRelease;
-    v.pan = 0;
+    v.shutter = 2;
+    v.pan = -100;
     v.cents = 0;
     return v;
 }
@@ -73,9 +75,10 @@ constexpr RankVoice openBass() {
     v.pipe.chiffTime = 0.02;
     v.pipe.breath = 0.01;
     v.pipe.breathAt = 4;
-    v.level = -8;
+    v.level = -10;
     v.release = bassRelease;
-    v.pan = 60;
+    v.shutter = 2;
+    v.pan = 100;
     v.cents = 1;
     return v;
 }
@@ -95,9 +98,10 @@ constexpr RankVoice stringBass() {
     v.pipe.chiffTime = 0.02;
     v.pipe.breath = 0.004;
     v.pipe.breathAt = 8;
-    v.level = -11;
+    v.level = -13;
     v.release = bassRelease;
-    v.pan = 60;
+    v.shutter = 4;
+    v.pan = 100;
     v.cents = -1;
     return v;
 }
@@ -116,8 +120,9 @@ constexpr RankVoice trombone() {
     v.pipe.chiffTime = 0.005;
     v.pipe.breath = 0.0;
     v.pipe.breathAt = 0;
-    v.level = -10;
+    v.level = -11;
     v.release = reedRelease;
+    v.shutter = 5;
     v.pan = 0;
     v.cents = 0;
     return v;
@@ -137,10 +142,34 @@ constexpr RankVoice accompFlute() {
     v.pipe.chiffTime = 0.015;
     v.pipe.breath = 0.02;
     v.pipe.breathAt = 5;
-    v.level = -18;
+    v.level = -15;
     v.release = flueRelease;
-    v.pan = -100;
+    v.shutter = 2;
+    v.pan = -200;
     v.cents = -1;
+    return v;
+}
+
+// Narrow open pipes of the accompaniment: the violins' darker sisters.
+constexpr RankVoice accompViola() {
+    RankVoice v = pipeRank("Accomp Viola", "AccViola");
+    v.pipe.spectrum.upper = 0.7;
+    v.pipe.spectrum.tilt = 0.7;
+    v.pipe.spectrum.even = 0.8;
+    v.pipe.spectrum.brightHz = 3000;
+    v.pipe.spectrum.rolloff = 6;
+    v.pipe.attack = 0.1;
+    v.pipe.upperLead = 0.7;
+    v.pipe.chiff = 0.08;
+    v.pipe.chiffAt = 7;
+    v.pipe.chiffTime = 0.02;
+    v.pipe.breath = 0.006;
+    v.pipe.breathAt = 8;
+    v.level = -14;
+    v.release = flueRelease;
+    v.shutter = 3;
+    v.pan = 200;
+    v.cents = 1;
     return v;
 }
 
@@ -154,31 +183,39 @@ constexpr RankVoice accompBells() {
     v.bar.strike = 0.002;
     v.bar.click = 0.03;
     v.bar.length = 1.4;
-    v.level = -12;
+    v.level = -13;
     v.release = 0.5;
-    v.pan = 100;
+    v.shutter = 4;
+    v.pan = 150;
     v.cents = 0;
     return v;
 }
 
 constexpr RankVoice violinPipes() {
     RankVoice v = pipeRank("Violin Pipes", "Violin");
-    v.pipe.spectrum.upper = 0.65;
+    v.pipe.spectrum.upper = 0.75;
     v.pipe.spectrum.tilt = 0.8;
     v.pipe.spectrum.even = 1.0;
-    v.pipe.spectrum.brightHz = 2500;
-    v.pipe.spectrum.rolloff = 9;
-    v.pipe.attack = 0.06;
-    v.pipe.upperLead = 0.6;
-    v.pipe.chiff = 0.06;
+    v.pipe.spectrum.brightHz = 5000;
+    v.pipe.spectrum.rolloff = 4;
+    v.pipe.attack = 0.18;
+    v.pipe.upperLead = 0.5;
+    v.pipe.chiff = 0.1;
     v.pipe.chiffAt = 6;
-    v.pipe.chiffTime = 0.02;
+    v.pipe.chiffTime = 0.025;
     v.pipe.breath = 0.008;
     v.pipe.breathAt = 8;
-    v.level = -12;
+    v.level = -14;
     v.release = flueRelease;
-    v.pan = -150;
+    v.shutter = 5;
+    v.pan = -250;
     v.cents = 2;
+    // The 165's melody has four violin ranks, tuned a little apart and
+    // leaning sharp: a leading rank and three quieter ones.
+    v.chorus[0] = {4, -16, -400};
+    v.chorus[1] = {7, -19, -100};
+    v.chorus[2] = {-2, -20, -150};
+    v.chorusRanks = 3;
     return v;
 }
 
@@ -196,9 +233,10 @@ constexpr RankVoice flute() {
     v.pipe.chiffTime = 0.012;
     v.pipe.breath = 0.025;
     v.pipe.breathAt = 4;
-    v.level = -11;
+    v.level = -15;
     v.release = flueRelease;
-    v.pan = 150;
+    v.shutter = 2;
+    v.pan = 250;
     v.cents = -1;
     return v;
 }
@@ -217,9 +255,10 @@ constexpr RankVoice piccolo() {
     v.pipe.chiffTime = 0.01;
     v.pipe.breath = 0.035;
     v.pipe.breathAt = 3;
-    v.level = -13;
+    v.level = -15;
     v.release = flueRelease;
-    v.pan = 250;
+    v.shutter = 2;
+    v.pan = 300;
     v.cents = 2;
     return v;
 }
@@ -238,9 +277,10 @@ constexpr RankVoice flageolet() {
     v.pipe.chiffTime = 0.012;
     v.pipe.breath = 0.04;
     v.pipe.breathAt = 5;
-    v.level = -13;
+    v.level = -15;
     v.release = flueRelease;
-    v.pan = -250;
+    v.shutter = 2;
+    v.pan = -300;
     v.cents = -2;
     return v;
 }
@@ -256,8 +296,9 @@ constexpr RankVoice glockenspiel() {
     v.bar.strike = 0.0008;
     v.bar.click = 0.15;
     v.bar.length = 1.6;
-    v.level = -6;
+    v.level = -8;
     v.release = 1.2;
+    v.shutter = 4;
     v.pan = 0;
     v.cents = 0;
     return v;
@@ -265,11 +306,11 @@ constexpr RankVoice glockenspiel() {
 
 constexpr RankVoice baritone() {
     RankVoice v = pipeRank("Baritone", "Baritone");
-    v.pipe.spectrum.upper = 0.7;
-    v.pipe.spectrum.tilt = 0.6;
+    v.pipe.spectrum.upper = 0.9;
+    v.pipe.spectrum.tilt = 0.3;
     v.pipe.spectrum.even = 1.0;
-    v.pipe.spectrum.brightHz = 1000;
-    v.pipe.spectrum.rolloff = 12;
+    v.pipe.spectrum.brightHz = 2500;
+    v.pipe.spectrum.rolloff = 8;
     v.pipe.attack = 0.03;
     v.pipe.upperLead = -0.3;
     v.pipe.chiff = 0.03;
@@ -277,9 +318,10 @@ constexpr RankVoice baritone() {
     v.pipe.chiffTime = 0.005;
     v.pipe.breath = 0.0;
     v.pipe.breathAt = 0;
-    v.level = -11;
+    v.level = -14;
     v.release = reedRelease;
-    v.pan = -200;
+    v.shutter = 6;
+    v.pan = -300;
     v.cents = -1;
     return v;
 }
@@ -298,9 +340,10 @@ constexpr RankVoice clarinet() {
     v.pipe.chiffTime = 0.005;
     v.pipe.breath = 0.0;
     v.pipe.breathAt = 0;
-    v.level = -12;
+    v.level = -18;
     v.release = reedRelease;
-    v.pan = -120;
+    v.shutter = 3;
+    v.pan = -150;
     v.cents = 1;
     return v;
 }
@@ -308,10 +351,10 @@ constexpr RankVoice clarinet() {
 constexpr RankVoice trumpet() {
     RankVoice v = pipeRank("Trumpet", "Trumpet");
     v.pipe.spectrum.upper = 0.9;
-    v.pipe.spectrum.tilt = 0.15;
+    v.pipe.spectrum.tilt = 0.1;
     v.pipe.spectrum.even = 1.0;
-    v.pipe.spectrum.brightHz = 2500;
-    v.pipe.spectrum.rolloff = 10;
+    v.pipe.spectrum.brightHz = 4000;
+    v.pipe.spectrum.rolloff = 8;
     v.pipe.attack = 0.02;
     v.pipe.upperLead = -0.5;
     v.pipe.chiff = 0.04;
@@ -319,9 +362,10 @@ constexpr RankVoice trumpet() {
     v.pipe.chiffTime = 0.004;
     v.pipe.breath = 0.0;
     v.pipe.breathAt = 0;
-    v.level = -10;
+    v.level = -11;
     v.release = reedRelease;
-    v.pan = 200;
+    v.shutter = 12;
+    v.pan = 300;
     v.cents = 1;
     return v;
 }
@@ -337,6 +381,7 @@ constexpr RankRow rankTable[] = {
     {Rank::OpenStringBass, stringBass()},
     {Rank::TromboneReed, trombone()},
     {Rank::AccompFlute, accompFlute()},
+    {Rank::AccompViola, accompViola()},
     {Rank::AccompBell, accompBells()},
     {Rank::ViolinPipe, violinPipes()},
     {Rank::Flute, flute()},
@@ -363,17 +408,17 @@ static_assert(rowsInRankOrder(), "one voice for every rank, in the order of Rank
 // The drums of the General MIDI percussion keys that a band organ's drum
 // holes may strike: {kind, tuneHz, decay, bright}, level and pan.
 const DrumVoice drumTable[] = {
-    {35, "Bass Drum", {DrumKind::BassDrum, 50, 0.22, 0.5}, -2, 0},
-    {36, "Bass Drum 2", {DrumKind::BassDrum, 58, 0.2, 0.6}, -2, 0},
-    {38, "Snare Drum", {DrumKind::Snare, 185, 0.12, 0.5}, -4, -100},
-    {40, "Snare Drum 2", {DrumKind::Snare, 220, 0.08, 0.9}, -5, -100},
-    {49, "Crash Cymbal", {DrumKind::Cymbal, 450, 1.0, 0.6}, -9, 150},
-    {57, "Crash Cymbal 2", {DrumKind::Cymbal, 400, 1.1, 0.6}, -9, 150},
-    {63, "High Conga", {DrumKind::Conga, 290, 0.15, 0.6}, -6, -150},
-    {64, "Low Conga", {DrumKind::Conga, 190, 0.18, 0.6}, -6, -150},
-    {80, "Mute Triangle", {DrumKind::Triangle, 1250, 0.12, 0.5}, -12, 200},
-    {81, "Triangle", {DrumKind::Triangle, 1250, 1.0, 0.5}, -12, 200},
-    {85, "Castanets", {DrumKind::Castanets, 1800, 0.006, 0.5}, -8, 100},
+    {35, "Bass Drum", {DrumKind::BassDrum, 50, 0.35, 0.8}, -1, 300},
+    {36, "Bass Drum 2", {DrumKind::BassDrum, 58, 0.26, 0.6}, -1, 300},
+    {38, "Snare Drum", {DrumKind::Snare, 185, 0.15, 0.5}, -1, -300},
+    {40, "Snare Drum 2", {DrumKind::Snare, 220, 0.08, 0.9}, -1, -300},
+    {49, "Crash Cymbal", {DrumKind::Cymbal, 450, 1.0, 0.6}, -4, 350},
+    {57, "Crash Cymbal 2", {DrumKind::Cymbal, 400, 1.1, 0.6}, -4, 350},
+    {63, "High Conga", {DrumKind::Conga, 290, 0.15, 0.6}, -2, -350},
+    {64, "Low Conga", {DrumKind::Conga, 190, 0.18, 0.6}, -2, -350},
+    {80, "Mute Triangle", {DrumKind::Triangle, 1250, 0.12, 0.5}, -6, 400},
+    {81, "Triangle", {DrumKind::Triangle, 1250, 1.0, 0.5}, -6, 400},
+    {85, "Castanets", {DrumKind::Castanets, 1800, 0.006, 0.5}, -2, -250},
 };
 
 }  // namespace

@@ -1,0 +1,222 @@
+// The voicing of the band organ as FluidSynth plays it: violins in chorus
+// that speak slowly, reeds above flutes and divisions in balance, a swell
+// shutter that muffles, pipes that live, ranks spread across a facade.
+// Each test prints what it measured.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <string>
+
+#include "hear.h"
+#include "xlate150.h"
+#include "xlate165.h"
+
+namespace {
+
+using namespace hear;
+
+const double none = HUGE_VAL;
+
+void tell(const std::string& what, double value, const char* unit) {
+    std::printf("[ measured ] %s: %.2f %s\n", what.c_str(), value, unit);
+}
+
+// Tells what was measured and checks that it lies from `low` to `high`.
+void within(const std::string& what, double value, const char* unit, double low, double high) {
+    tell(what, value, unit);
+    EXPECT_GE(value, low) << what;
+    EXPECT_LE(value, high) << what;
+}
+
+double range(const std::vector<double>& v) {
+    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    return *hi - *lo;
+}
+
+// Seconds until the course (levels every `frame` seconds from note-on)
+// first comes within 3 dB of its held level.
+double speaks(const std::vector<double>& course, double held, double frame) {
+    const auto at = std::find_if(course.begin(), course.end(),
+                                 [held](double v) { return v >= held - 3.0; });
+    return (at - course.begin()) * frame;
+}
+
+double mean(const std::vector<double>& v) {
+    return std::accumulate(v.begin(), v.end(), 0.0) / v.size();
+}
+
+const int violinKey = 72, violinTopKey = 89;  // C5; F6, the top of the 165's melody
+
+TEST(Voicing, ViolinsBeatGentlyAndSpeakSlowlyWithTheirHarmonicsFirst) {
+    Synth synth;
+    const int program = rowOf(organ165, Rank::ViolinPipe).program;
+    const std::vector<float> x = synth.hold(organ165.bank, program, {violinKey}, 65, 8.0, 0.2).mid();
+    const double frame = 0.02;
+    const std::vector<double> course = envelope(x, 0.5, 8.0, frame);
+    within("violin C5 beats by", range(course), "dB", 1.0, 4.0);
+    within("violin C5 beats at", movementHz(course, frame), "Hz", 0.5, 6.0);
+
+    const double attackFrame = 0.005, hz = keyHz(violinKey);
+    const std::vector<double> onset = envelope(x, 0.0, 0.5, attackFrame);
+    const double speech = speaks(onset, db(rms(x, 0.5, 2.0)), attackFrame);
+    within("violin C5 speaks in", 1000 * speech, "ms", 40, 80);
+    const Track first = follow(x, hz, 0.0, 2.0, 0.01), third = follow(x, 3 * hz, 0.0, 2.0, 0.01);
+    const double firstAt = speaks(first.levelDb, first.levelDb.back(), first.frame / 2);
+    const double thirdAt = speaks(third.levelDb, third.levelDb.back(), third.frame / 2);
+    within("violin C5 third partial ahead of the fundamental by", 1000 * (firstAt - thirdAt), "ms",
+           1, none);
+
+    const std::vector<float> top =
+        synth.hold(organ165.bank, program, {violinTopKey}, 65, 2.0, 0.2).mid();
+    within("violin F6 centroid", centroidHz(spectrum(top, 0.4)) / keyHz(violinTopKey),
+           "x fundamental", 2.0, none);
+}
+
+// Each organ with its demo roll and the one note that both its trumpets
+// and its melody flutes sound.
+struct OrganCase {
+    const OrganProfile* organ;
+    const char* roll;
+    int sharedKey;
+};
+const OrganCase organCases[] = {{&organ165, "demo165.mid", 67}, {&organ150, "demo150.mid", 72}};
+
+TEST(Voicing, TrumpetsOutsoundFlutesAndTheBaritoneIsAReed) {
+    Synth synth;
+    for (const OrganCase& c : organCases) {
+        const OrganProfile& organ = *c.organ;
+        auto note = [&](Rank rank, int key) {
+            return synth.hold(organ.bank, rowOf(organ, rank).program, {key}, 65, 2.0, 0.2);
+        };
+        const std::string name = organ.name;
+        within(name + " trumpet over flute",
+               loudness(note(Rank::TrumpetReed, c.sharedKey)) -
+                   loudness(note(Rank::Flute, c.sharedKey)),
+               "LU", 6.0, none);
+        within(name + " baritone G4 centroid",
+               centroidHz(spectrum(note(Rank::BaritoneReed, 67).mid(), 0.3)) / keyHz(67),
+               "x fundamental", 3.0, none);
+    }
+    const int c4 = 60;
+    const Sound accomp = synth.hold(organ165.bank, rowOf(organ165, Rank::AccompViola).program, {c4},
+                                    65, 2.0, 0.2);
+    within("165 accompaniment C4 centroid", centroidHz(spectrum(accomp.mid(), 0.3)) / keyHz(c4),
+           "x fundamental", 2.0, none);
+}
+
+// The channels of each division of an organ's layout; the drums.
+std::vector<std::set<int>> divisions(const OrganProfile& organ) {
+    const char* const names[] = {"Melody", "Trumpet", "Accomp"};
+    std::vector<std::set<int>> parts;
+    for (const char* name : names) {
+        parts.emplace_back();
+        for (const TrackLayout& row : organ.layout) {
+            if (std::string(row.name) == name) {
+                parts.back().insert(row.track - 1);
+            }
+        }
+    }
+    parts.push_back({drumChannel});
+    return parts;
+}
+
+// The demo rolls as the players play them: every division heard, the
+// trumpets at least as loud as the melody, the accompaniment and the drums
+// not far below; the ranks spread across the facade, and the reverb.
+TEST(Voicing, DemoRollsBalanceTheirDivisionsAcrossAWideFacade) {
+    for (const OrganCase& c : organCases) {
+        const Performance p =
+            perform(*c.organ, std::string(KOLVO_SOURCE_DIR) + "/examples/" + c.roll,
+                    divisions(*c.organ));
+        const double melody = loudness(p.parts[0]), trumpet = loudness(p.parts[1]);
+        const double accomp = loudness(p.parts[2]), drums = loudness(p.parts[3]);
+        const double mix = loudness(p.mix);
+        const std::string organ = c.organ->name;
+        float peak = 0.0f;
+        for (const std::vector<float>* x : {&p.mix.left, &p.mix.right}) {
+            for (float v : *x) {
+                peak = std::max(peak, std::abs(v));
+            }
+        }
+        // Told, not checked: the players' level is not the soundfont's alone.
+        tell(organ + " demo: loudness of the mix", mix, "LUFS");
+        tell(organ + " demo: its sample peak", db(peak), "dBFS");
+        within(organ + " demo: trumpets against the melody", trumpet - melody, "LU", -1.0, none);
+        within(organ + " demo: accompaniment against the melody", accomp - melody, "LU", -6.0, 6.0);
+        within(organ + " demo: drums against the mix", drums - mix, "LU", -6.0, none);
+        within(organ + " demo: side against mid",
+               db(rms(p.mix.side(), 0, 1e9)) - db(rms(p.mix.mid(), 0, 1e9)), "dB", -10.0, -6.0);
+    }
+}
+
+// Every pipe preset, a chord across its compass, the shutter closed
+// (velocity 40) against open (65).
+TEST(Voicing, TheClosedShutterSoftensAndMuffles) {
+    Synth synth;
+    for (const OrganProfile* organ : {&organ165, &organ150}) {
+        std::set<int> drums;
+        const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
+        for (int row = 0; row < organ->layoutRows; ++row) {
+            const TrackLayout& layout = organ->layout[row];
+            if (struck(layout.rank)) {
+                continue;
+            }
+            const std::set<int>& keys = notes.at(layout.track);
+            const int low = *keys.begin(), high = *keys.rbegin();
+            const std::vector<int> chord = {low, (low + high) / 2, high};
+            auto hear = [&](int velocity) {
+                return synth.hold(organ->bank, layout.program, chord, velocity, 2.0, 0.2).mid();
+            };
+            const std::vector<float> open = hear(65), closed = hear(40);
+            const std::string what = std::string(organ->name) + " " + layout.name + " program " +
+                                     std::to_string(layout.program) + " closed";
+            within(what + ": softer by", db(rms(open, 0.3, 2.0)) - db(rms(closed, 0.3, 2.0)), "dB",
+                   6.0, 10.0);
+            within(what + ": centroid lower by",
+                   100 * (1 - centroidHz(spectrum(closed, 0.3)) / centroidHz(spectrum(open, 0.3))),
+                   "%", 25, none);
+        }
+    }
+}
+
+// A held pipe moves a little in level and pitch, as pipes on one wind
+// do, and no two keys of a rank are voiced and tuned quite alike.
+TEST(Voicing, PipesLiveOnTheirWind) {
+    Synth synth;
+    const int key = 72;
+    const int program = rowOf(organ165, Rank::Flute).program;
+    const std::vector<float> x = synth.hold(organ165.bank, program, {key}, 65, 8.0, 0.2).mid();
+    const double frame = 0.05;
+    const std::vector<double> course = envelope(x, 0.5, 8.0, frame);
+    within("flute C5 level moves by", range(course), "dB", 0.3, 1.0);
+    within("flute C5 level moves at", movementHz(course, frame), "Hz", 0.5, 6.0);
+    const Track pitch = follow(x, keyHz(key), 0.5, 8.0, 0.05);
+    const double centre = mean(pitch.centsOff);
+    double swing = 0.0;
+    for (double c : pitch.centsOff) {
+        swing = std::max(swing, std::abs(c - centre));
+    }
+    within("flute C5 pitch moves by up to", swing, "cents", 0.2, 2.0);
+
+    for (Rank rank : {Rank::Flute, Rank::TrumpetReed, Rank::OpenStringBass}) {
+        const TrackLayout& layout = rowOf(organ165, rank);
+        std::set<int> drums;
+        const std::set<int> keys = trackNotes(organ165, &drums).at(layout.track);
+        std::vector<double> tuning, level;
+        for (int k : keys) {
+            const Sound note = synth.hold(organ165.bank, layout.program, {k}, 65, 1.8, 0.1);
+            tuning.push_back(mean(follow(note.mid(), keyHz(k), 0.3, 1.8, 0.05).centsOff));
+            level.push_back(hear::level(note, 0.3, 1.8));
+        }
+        const std::string what = std::string("165 ") + layout.name + " program " +
+                                 std::to_string(layout.program);
+        within(what + ": tuning spread", range(tuning), "cents", 1.0, 3.0);
+        within(what + ": level spread", range(level), "dB", 1.0, 2.0);
+    }
+}
+
+}  // namespace
