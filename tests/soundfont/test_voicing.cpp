@@ -1,7 +1,7 @@
 // The voicing of the band organ as FluidSynth plays it: violins in chorus
 // that speak slowly, reeds above flutes and divisions in balance, a swell
-// shutter that muffles, pipes that live, ranks spread across a facade.
-// Each test prints what it measured.
+// shutter that muffles, pipes that live, a snare that rolls, ranks spread
+// across a facade.  Each test prints what it measured.
 
 #include <gtest/gtest.h>
 
@@ -216,6 +216,57 @@ TEST(Voicing, PipesLiveOnTheirWind) {
                                  std::to_string(layout.program);
         within(what + ": tuning spread", range(tuning), "cents", 1.0, 3.0);
         within(what + ": level spread", range(level), "dB", 1.0, 2.0);
+    }
+}
+
+// The strokes of a drum: rises of more than 6 dB within 30 ms, at least
+// 60 ms apart, less than 30 dB under the loudest moment; their times.
+// Frames of 10 ms hold whole half periods of the lowest drum.
+std::vector<double> strokes(const std::vector<float>& x) {
+    const double frame = 0.01;
+    std::vector<double> e(3, -240.0);  // silence before the note
+    const std::vector<double> course = envelope(x, 0.0, x.size() / double(rate), frame);
+    e.insert(e.end(), course.begin(), course.end());
+    const double loudest = *std::max_element(e.begin(), e.end());
+    std::vector<double> at;
+    for (std::size_t i = 3; i < e.size(); ++i) {
+        const double t = (i - 3) * frame;
+        const bool rise = e[i] - *std::min_element(&e[i - 3], &e[i]) > 6.0;
+        if (rise && e[i] > loudest - 30.0 && (at.empty() || t - at.back() >= 0.06)) {
+            at.push_back(t);
+        }
+    }
+    return at;
+}
+
+TEST(Voicing, TheSnareTapsForAShortHoleAndRollsForALongOne) {
+    Synth synth;
+    std::set<int> drums;
+    for (const OrganProfile* organ : {&organ165, &organ150}) {
+        trackNotes(*organ, &drums);
+    }
+    for (int note : drums) {
+        const bool snare = note == 38 || note == 40;
+        const std::string what = "drum " + std::to_string(note);
+        const std::vector<double> tap = strokes(synth.hold(drumBank, 0, {note}, 65, 0.05, 1.5).mid());
+        EXPECT_EQ(tap.size(), 1u) << what << " held 0.05 s";
+        const double held = 0.6;
+        const std::vector<float> x = synth.hold(drumBank, 0, {note}, 65, held, 1.5).mid();
+        const std::vector<double> roll = strokes(x);
+        if (!snare) {
+            EXPECT_EQ(roll.size(), 1u) << what << " held 0.6 s";
+            continue;
+        }
+        ASSERT_GE(roll.size(), 6u) << what;
+        std::vector<double> gaps;
+        for (std::size_t i = 1; i < roll.size(); ++i) {
+            gaps.push_back(roll[i] - roll[i - 1]);
+        }
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        within(what + " held 0.6 s: strokes per second", 1.0 / gaps[gaps.size() / 2], "", 12, 16);
+        within(what + ": last stroke after the hole closed", roll.back() - held, "s", -none, 0.1);
+        within(what + ": 0.1 s after the hole closed, against the roll",
+               db(rms(x, held + 0.1, held + 0.3)) - db(rms(x, 0.1, held)), "dB", -none, -20);
     }
 }
 

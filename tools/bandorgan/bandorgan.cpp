@@ -86,6 +86,15 @@ const sf2::Modulator shutterOpens = {sf2::Velocity | sf2::Switch, sf2::InitialFi
 const sf2::Modulator shutterSoftens = {sf2::Velocity | sf2::Falling | sf2::Concave,
                                        sf2::InitialAttenuation, 640, 0, 0};
 
+// The snare's roll: strokes a second, strokes in its loop, its level (the
+// RMS of the roll against the peak of a tap, dB), how long a hole must stay
+// open before it is heard and when its first stroke falls.
+const double rollStrokes = 14.0;
+const int rollLoop = 8;
+const double rollLevel = -10.0;
+const double rollAfter = 0.09;
+const double rollFirstStroke = 0.1;
+
 // How much of every voice goes to the synthesizer's reverb, in 0.1 %: a
 // band organ plays outdoors or under a carousel's roof, with a short echo
 // (FluidSynth's own reverb dies away in about a second), and its drums
@@ -346,6 +355,24 @@ private:
                                  ", where every channel starts");
     }
 
+    // A snare taps once for a short hole and rolls while a long one stays
+    // open: under the tap, a looped roll that waits until a hole shorter
+    // than `rollAfter` would have closed, and stops at once when it does.
+    void addRoll(sf2::Instrument& kit, const DrumVoice& d) {
+        const std::string name = std::string(d.name) + " roll";
+        const synth::Sampling sampling{sampleRate, 1.0, seedOf(name)};
+        synth::Wave wave = synth::snareRoll(d.drum, rollStrokes, rollLoop, rollFirstStroke, sampling);
+        wave.key = d.note;
+        const int sample = addSample(toSample(name, wave, d.level + rollLevel));
+        kit.zones.push_back({{sf2::keyRange(d.note, d.note), sf2::value(sf2::Pan, d.pan),
+                              sf2::value(sf2::SampleModes, 1),
+                              sf2::value(sf2::DelayVolEnv, timecents(rollAfter)),
+                              sf2::value(sf2::AttackVolEnv, timecents(0.005)),
+                              sf2::value(sf2::ReleaseVolEnv, timecents(0.04)),
+                              sf2::value(sf2::SampleId, sample)},
+                             {}});
+    }
+
     void addDrumKit() {
         if (drumNotes_.empty()) {
             return;
@@ -370,6 +397,9 @@ private:
             kit.zones.push_back({{sf2::keyRange(note, note), sf2::value(sf2::Pan, d->pan),
                                   sf2::value(sf2::SampleId, sample)},
                                  {}});
+            if (d->drum.kind == synth::DrumKind::Snare) {
+                addRoll(kit, *d);
+            }
             names += (names.empty() ? "" : ", ") + std::to_string(note) + " " + d->name;
         }
         sf2::Preset preset;

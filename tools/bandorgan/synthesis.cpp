@@ -434,4 +434,36 @@ Wave drum(const Drum& voice, const Sampling& sampling) {
     return w;
 }
 
+Wave snareRoll(const Drum& voice, double perSecond, int strokes, double firstAt,
+               const Sampling& sampling) {
+    const double rate = sampling.rate;
+    Rng rng{sampling.seed};
+    const std::size_t loop = points(strokes / perSecond, rate);
+    const std::size_t lead = points(firstAt, rate);
+    // Rolled strokes are light: their snares buzz briefly, so that each
+    // stroke stands out from the ring of the one before.
+    Drum light = voice;
+    light.decay = 0.3 * voice.decay;
+    std::vector<double> round(loop, 0.0);
+    for (int k = 0; k < strokes; ++k) {
+        std::vector<double> stroke(points(0.3, rate), 0.0);
+        snare(stroke, light, rate, rng);
+        const double hand = (k % 2 == 0 ? 1.0 : 0.8) * (1.0 + 0.1 * rng.noise());
+        const std::size_t at = k * loop / strokes + points(0.001 * rng.noise() + 0.001, rate);
+        for (std::size_t i = 0; i < stroke.size(); ++i) {
+            round[(at + i) % loop] += hand * stroke[i];
+        }
+    }
+    Wave w;
+    const std::size_t tail = 16;
+    w.points.resize(lead + loop + tail);
+    for (std::size_t i = 0; i < w.points.size(); ++i) {
+        w.points[i] = round[(i + loop - lead % loop) % loop];
+    }
+    w.loopStart = lead;
+    w.loopEnd = lead + loop;
+    w.looped = true;
+    return w;
+}
+
 }  // namespace synth

@@ -88,6 +88,12 @@ Wave pipe(const Pipe& voice, double hz, const Sampling& sampling);
 Wave bar(const Bar& voice, double hz, const Sampling& sampling);
 Wave drum(const Drum& voice, const Sampling& sampling);
 
+// A snare drum rolled: `strokes` lighter strokes, hands alternating, in a
+// loop of `strokes / perSecond` seconds.  The loop starts with a stroke
+// `firstAt` seconds in; the points before it ring with the strokes before.
+Wave snareRoll(const Drum& voice, double perSecond, int strokes, double firstAt,
+               const Sampling& sampling);
+
 // The RMS of the points in [from, to).
 double rms(const std::vector<double>& points, std::size_t from, std::size_t to);
 
