@@ -11,6 +11,8 @@
 
 #include "driver.h"
 #include "runstate.h"
+#include "xlate150.h"
+#include "xlate165.h"
 
 namespace hear {
 
@@ -300,6 +302,20 @@ std::map<int, std::set<int>> trackNotes(const Organ& organ, std::set<int>* drums
         }
     }
     return notes;
+}
+
+std::vector<PipePreset> pipePresets() {
+    std::vector<PipePreset> presets;
+    for (const Organ* organ : {&organ165, &organ150}) {
+        std::set<int> drums;
+        const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
+        for (const TrackLayout& layout : organ->layout) {
+            if (!struck(layout.rank)) {
+                presets.push_back({organ, &layout, notes.at(layout.track)});
+            }
+        }
+    }
+    return presets;
 }
 
 const TrackLayout& rowOf(const Organ& organ, Rank rank) {

@@ -106,6 +106,15 @@ std::map<int, std::set<int>> trackNotes(const Organ& organ, std::set<int>* drums
 const TrackLayout& rowOf(const Organ& organ, Rank rank);
 bool struck(Rank rank);
 
+// Every pipe preset of both organs (struck ranks left out), with the notes
+// that its track receives.
+struct PipePreset {
+    const Organ* organ;
+    const TrackLayout* layout;
+    std::set<int> keys;
+};
+std::vector<PipePreset> pipePresets();
+
 }  // namespace hear
 
 #endif

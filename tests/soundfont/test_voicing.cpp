@@ -49,16 +49,27 @@ double mean(const std::vector<double>& v) {
     return std::accumulate(v.begin(), v.end(), 0.0) / v.size();
 }
 
+// A key of a rank of the 165 held for eight seconds.
+std::vector<float> held(Synth& synth, Rank rank, int key) {
+    return synth.hold(organ165.bank, rowOf(organ165, rank).program, {key}, 65, 8.0, 0.2).mid();
+}
+
+// How the level of a held note moves, in frames of `frame` seconds once it
+// has spoken: by `low` to `high` dB, at 0.5 to 6 Hz.
+void movesWithin(const std::string& what, const std::vector<float>& x, double frame, double low,
+                 double high) {
+    const std::vector<double> course = envelope(x, 0.5, 8.0, frame);
+    within(what + " moves by", range(course), "dB", low, high);
+    within(what + " moves at", movementHz(course, frame), "Hz", 0.5, 6.0);
+}
+
 const int violinKey = 72, violinTopKey = 89;  // C5; F6, the top of the 165's melody
 
 TEST(Voicing, ViolinsBeatGentlyAndSpeakSlowlyWithTheirHarmonicsFirst) {
     Synth synth;
     const int program = rowOf(organ165, Rank::ViolinPipe).program;
-    const std::vector<float> x = synth.hold(organ165.bank, program, {violinKey}, 65, 8.0, 0.2).mid();
-    const double frame = 0.02;
-    const std::vector<double> course = envelope(x, 0.5, 8.0, frame);
-    within("violin C5 beats by", range(course), "dB", 1.0, 4.0);
-    within("violin C5 beats at", movementHz(course, frame), "Hz", 0.5, 6.0);
+    const std::vector<float> x = held(synth, Rank::ViolinPipe, violinKey);
+    movesWithin("violin C5 level (its beating)", x, 0.02, 1.0, 4.0);
 
     const double attackFrame = 0.005, hz = keyHz(violinKey);
     const std::vector<double> onset = envelope(x, 0.0, 0.5, attackFrame);
@@ -79,7 +90,7 @@ TEST(Voicing, ViolinsBeatGentlyAndSpeakSlowlyWithTheirHarmonicsFirst) {
 // Each organ with its demo roll and the one note that both its trumpets
 // and its melody flutes sound.
 struct OrganCase {
-    const OrganProfile* organ;
+    const Organ* organ;
     const char* roll;
     int sharedKey;
 };
@@ -88,7 +99,7 @@ const OrganCase organCases[] = {{&organ165, "demo165.mid", 67}, {&organ150, "dem
 TEST(Voicing, TrumpetsOutsoundFlutesAndTheBaritoneIsAReed) {
     Synth synth;
     for (const OrganCase& c : organCases) {
-        const OrganProfile& organ = *c.organ;
+        const Organ& organ = *c.organ;
         auto note = [&](Rank rank, int key) {
             return synth.hold(organ.bank, rowOf(organ, rank).program, {key}, 65, 2.0, 0.2);
         };
@@ -109,7 +120,7 @@ TEST(Voicing, TrumpetsOutsoundFlutesAndTheBaritoneIsAReed) {
 }
 
 // The channels of each division of an organ's layout; the drums.
-std::vector<std::set<int>> divisions(const OrganProfile& organ) {
+std::vector<std::set<int>> divisions(const Organ& organ) {
     const char* const names[] = {"Melody", "Trumpet", "Accomp"};
     std::vector<std::set<int>> parts;
     for (const char* name : names) {
@@ -157,29 +168,20 @@ TEST(Voicing, DemoRollsBalanceTheirDivisionsAcrossAWideFacade) {
 // (velocity 40) against open (65).
 TEST(Voicing, TheClosedShutterSoftensAndMuffles) {
     Synth synth;
-    for (const OrganProfile* organ : {&organ165, &organ150}) {
-        std::set<int> drums;
-        const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
-        for (int row = 0; row < organ->layoutRows; ++row) {
-            const TrackLayout& layout = organ->layout[row];
-            if (struck(layout.rank)) {
-                continue;
-            }
-            const std::set<int>& keys = notes.at(layout.track);
-            const int low = *keys.begin(), high = *keys.rbegin();
-            const std::vector<int> chord = {low, (low + high) / 2, high};
-            auto hear = [&](int velocity) {
-                return synth.hold(organ->bank, layout.program, chord, velocity, 2.0, 0.2).mid();
-            };
-            const std::vector<float> open = hear(65), closed = hear(40);
-            const std::string what = std::string(organ->name) + " " + layout.name + " program " +
-                                     std::to_string(layout.program) + " closed";
-            within(what + ": softer by", db(rms(open, 0.3, 2.0)) - db(rms(closed, 0.3, 2.0)), "dB",
-                   6.0, 10.0);
-            within(what + ": centroid lower by",
-                   100 * (1 - centroidHz(spectrum(closed, 0.3)) / centroidHz(spectrum(open, 0.3))),
-                   "%", 25, none);
-        }
+    for (const PipePreset& p : pipePresets()) {
+        const int low = *p.keys.begin(), high = *p.keys.rbegin();
+        const std::vector<int> chord = {low, (low + high) / 2, high};
+        auto hear = [&](int velocity) {
+            return synth.hold(p.organ->bank, p.layout->program, chord, velocity, 2.0, 0.2).mid();
+        };
+        const std::vector<float> open = hear(65), closed = hear(40);
+        const std::string what = std::string(p.organ->name) + " " + p.layout->name +
+                                 " program " + std::to_string(p.layout->program) + " closed";
+        within(what + ": softer by", db(rms(open, 0.3, 2.0)) - db(rms(closed, 0.3, 2.0)), "dB",
+               6.0, 10.0);
+        within(what + ": centroid lower by",
+               100 * (1 - centroidHz(spectrum(closed, 0.3)) / centroidHz(spectrum(open, 0.3))),
+               "%", 25, none);
     }
 }
 
@@ -188,12 +190,8 @@ TEST(Voicing, TheClosedShutterSoftensAndMuffles) {
 TEST(Voicing, PipesLiveOnTheirWind) {
     Synth synth;
     const int key = 72;
-    const int program = rowOf(organ165, Rank::Flute).program;
-    const std::vector<float> x = synth.hold(organ165.bank, program, {key}, 65, 8.0, 0.2).mid();
-    const double frame = 0.05;
-    const std::vector<double> course = envelope(x, 0.5, 8.0, frame);
-    within("flute C5 level moves by", range(course), "dB", 0.3, 1.0);
-    within("flute C5 level moves at", movementHz(course, frame), "Hz", 0.5, 6.0);
+    const std::vector<float> x = held(synth, Rank::Flute, key);
+    movesWithin("flute C5 level", x, 0.05, 0.3, 1.0);
     const Track pitch = follow(x, keyHz(key), 0.5, 8.0, 0.05);
     const double centre = mean(pitch.centsOff);
     double swing = 0.0;
@@ -242,7 +240,7 @@ std::vector<double> strokes(const std::vector<float>& x) {
 TEST(Voicing, TheSnareTapsForAShortHoleAndRollsForALongOne) {
     Synth synth;
     std::set<int> drums;
-    for (const OrganProfile* organ : {&organ165, &organ150}) {
+    for (const Organ* organ : {&organ165, &organ150}) {
         trackNotes(*organ, &drums);
     }
     for (int note : drums) {
