@@ -3,13 +3,16 @@
     kolvo_checks.py wav AUDIO.wav ARRANGEMENT.mid   rendered audio against the music
     kolvo_checks.py svg PICTURE.svg LANES           well-formed, one lane label per hole
     kolvo_checks.py png PICTURE.png PICTURE.svg     not blank: holes in the SVG's colours
-    kolvo_checks.py organs ORGAN...  < info.json    each roll's organ ("null": neither)
+    kolvo_checks.py info DIR WHAT... < info.json     each roll's organ, else its refusal's
+                                                    rule; the same keys for every roll;
+                                                    the values against mido's reading
 
 Prints what is wrong and exits 1; exits 0 when all is well.
 """
 
 import array
 import json
+import os
 import re
 import struct
 import sys
@@ -111,10 +114,58 @@ def check_png(picture, svg):
     return []
 
 
-def check_organs(expected):
+INFO_KEYS = ["file", "organ", "refusal", "advice", "tracks", "joined", "shift",
+             "ticks_per_quarter_note", "copyright", "title", "text", "input_tempo",
+             "input_tempo_used", "output_tempo", "playing_seconds", "organs", "holes",
+             "control_holes", "controls", "timeline"]
+
+
+def expected_info(path):
+    """What info must say of an accepted roll, read with mido."""
+    import mido
+    midi = mido.MidiFile(path)
+    texts = {"copyright": [], "track_name": [], "text": []}
+    tempo, last_end = None, 0
+    for track in midi.tracks:
+        tick = 0
+        for message in track:
+            tick += message.time
+            if message.type in texts:
+                texts[message.type].append(message.name if message.type == "track_name"
+                                           else message.text)
+            elif message.type == "set_tempo":
+                tempo = message.tempo
+            elif message.type == "note_off" or (message.type == "note_on" and
+                                                 message.velocity == 0):
+                last_end = max(last_end, tick)
+    bpm = 60e6 / tempo if tempo else 85.0
+    return {"tracks": len(midi.tracks), "ticks_per_quarter_note": midi.ticks_per_beat,
+            "copyright": texts["copyright"], "title": texts["track_name"],
+            "text": texts["text"], "input_tempo": round(bpm, 2) if tempo else None,
+            "playing_seconds": round(last_end * 60.0 / (bpm * midi.ticks_per_beat), 2)}
+
+
+def check_info(folder, expected):
     rolls = json.loads(sys.stdin.buffer.read())["rolls"]  # strict UTF-8
-    found = ["error" if "error" in r else r["organ"] or "null" for r in rolls]
-    return [] if found == expected else ["organs %s, expected %s" % (found, expected)]
+    faults = []
+    found = []
+    for roll in rolls:
+        if list(roll) != INFO_KEYS:
+            faults.append("%s: keys %s" % (roll.get("file"), list(roll)))
+            continue
+        refusal = roll["refusal"]
+        found.append(str(roll["organ"]) if refusal is None else refusal["rule"])
+        if (roll["organ"] is None) == (refusal is None) or not (
+                refusal is None or set(refusal) == {"rule", "message"}):
+            faults.append("%s: organ %s with refusal %s" % (roll["file"], roll["organ"], refusal))
+        if roll["organ"] is None:
+            continue
+        for key, value in expected_info(os.path.join(folder, roll["file"])).items():
+            if roll[key] != value:
+                faults.append("%s: %s %s, mido reads %s" % (roll["file"], key, roll[key], value))
+    if found != expected:
+        faults.append("found %s, expected %s" % (found, expected))
+    return faults
 
 
 def main(argv):
@@ -125,8 +176,8 @@ def main(argv):
         faults = check_svg(argv[2], int(argv[3]))
     elif what == "png":
         faults = check_png(argv[2], argv[3])
-    elif what == "organs":
-        faults = check_organs(argv[2:])
+    elif what == "info":
+        faults = check_info(argv[2], argv[3:])
     else:
         raise SystemExit(__doc__)
     for fault in faults:

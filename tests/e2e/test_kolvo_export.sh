@@ -30,10 +30,11 @@ expect_status 0
 [[ $(cmp -l "$RUN_DIR/slow.mid" "$WORK/reference165.mid" | wc -l) -le 3 ]] ||
     fail "--tempo changed more than the tempo bytes"
 
-# A roll the given organ does not play is refused in the player's words.
+# A roll the given organ does not play is refused with the rule and the
+# organ that plays it.
 run_program "$KOLVO" export --organ 150 "$DEMO165" out.mid
 expect_status 1
-expect_stderr_only "kolvo: $DEMO165: Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77"
+expect_stderr_only "kolvo: $DEMO165: 134 holes outside the Wurlitzer 150 scale 24 to 77, at most 2 allowed; it plays as a Wurlitzer 165 roll: --organ 165, or kolvo165"
 [[ ! -e $RUN_DIR/out.mid ]] || fail "a refused roll left a file"
 
 e2e_finish

@@ -175,7 +175,7 @@ TEST(Commands, HelpShowsEveryOptionWithinItsColumn) {
         EXPECT_EQ(commandNamed(command.name), &command);
     }
     EXPECT_EQ(commandNamed("frobnicate"), nullptr);
-    EXPECT_EQ(commands().size(), 6u);
+    EXPECT_EQ(commands().size(), 7u);
 }
 
 // The texts that name the organs name every organ of the registry.
@@ -190,7 +190,7 @@ TEST(Commands, HelpNamesTheOrgansOfTheRegistry) {
     EXPECT_NE(render.find("[--format wav|flac|ogg]"), std::string::npos);
     EXPECT_NE(render.find("--format FORMAT    wav (the default), flac or ogg;"),
               std::string::npos);
-    EXPECT_NE(helpText(*commandNamed("info")).find("(165, 150 or neither, and why)"),
+    EXPECT_NE(helpText(*commandNamed("info")).find("(165, 150 or neither, why, and what"),
               std::string::npos);
     EXPECT_NE(helpText(*commandNamed("play")).find("as kolvo165\nand kolvo150 do"),
               std::string::npos);
@@ -219,6 +219,13 @@ TEST(Commands, ChecksOfOptionValues) {
         {checkOrgan, "--organ", "165", ""},
         {checkOrgan, "--organ", "150", ""},
         {checkOrgan, "--organ", "165 ", "--organ takes 165 or 150, not \"165 \""},
+        {checkShift, "--shift", "-12", ""},
+        {checkShift, "--shift", "127", ""},
+        {checkShift, "--shift", "-127", ""},
+        {checkShift, "--shift", "128", "--shift takes keys from -127 to 127, not \"128\""},
+        {checkShift, "--shift", "-128", "--shift takes keys from -127 to 127, not \"-128\""},
+        {checkShift, "--shift", "12k", "--shift takes keys from -127 to 127, not \"12k\""},
+        {checkShift, "--shift", "", "--shift takes keys from -127 to 127, not \"\""},
     };
     specifiedtempo = 42.0;
     optempovalid = false;

@@ -39,20 +39,24 @@ const RollFile roll150 = rollOf(
 // Three holes beyond both scales.
 const RollFile wide = rollOf("wide.mid", midiFile(96, {holesHex({100, 101, 102})}));
 
-// A type 1 file of two tracks, with a title on the first.
+// A type 1 file of two tracks, with a title on the first; and one with
+// notes on both.
 const RollFile twoTracks = rollOf("gm.mid", midiFile(480, {"00 FF 03 02 47 4D", holesHex({60})}));
+const RollFile twoNoteTracks =
+    rollOf("gm.mid", midiFile(480, {"00 FF 03 02 47 4D" + holesHex({60}), holesHex({61})}));
 
-std::string jsonOf(const RollFile& roll) {
+std::string jsonOf(RollFile roll) {
     std::vector<Arrangement> tried;
-    const Arrangement a = arrangeForEither(roll, "", &tried);
+    const Arrangement a = examineRoll(roll, &tried);
     std::ostringstream json;
-    printJson(a, tried, roll.path, json);
+    printJson(a, tried, roll, json);
     return json.str();
 }
 
-std::string reportOf(const RollFile& roll) {
+std::string reportOf(RollFile roll) {
     std::ostringstream report;
-    printReport(arrangeForEither(roll, ""), roll.path, report);
+    const Arrangement a = examineRoll(roll);
+    printReport(a, roll, report);
     return report.str();
 }
 
@@ -72,24 +76,38 @@ TEST(OrganDetection, EachExampleRollIsFoundForItsOrgan) {
 
 TEST(OrganDetection, ARollIsRefusedWithTheReasonOfEachOrgan) {
     const Arrangement forced = arrangeForOrgan(findOrgan("150"), exampleRoll("165"), "");
-    EXPECT_EQ(forced.refusal,
-              "Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77");
+    // Every hole outside the scale is counted, also past the one too many
+    // at which the translator stopped.
+    EXPECT_EQ(refusalText(forced),
+              "134 holes outside the Wurlitzer 150 scale 24 to 77, at most 2 allowed; it plays "
+              "as a Wurlitzer 165 roll: --organ 165, or kolvo165");
+    EXPECT_EQ(forced.rule, refusalRule::scale);
     EXPECT_EQ(arrangeForOrgan(nullptr, roll150, "").organ, findOrgan("150"));
-    EXPECT_EQ(arrangeForEither(wide, "").refusal,
-              "fits neither organ (Invalid w165 e-roll: more than 2 holes outside the scale 24 "
-              "to 98; Invalid w150 e-roll: more than 2 holes outside the scale 24 to 77)");
+    const Arrangement neither = arrangeForEither(wide, "");
+    EXPECT_EQ(neither.refusal,
+              "fits neither organ: 3 holes outside the Wurlitzer 165 scale 24 to 98, at most 2 "
+              "allowed; 3 holes outside the Wurlitzer 150 scale 24 to 77, at most 2 allowed");
+    EXPECT_EQ(neither.rule, refusalRule::scale);
+    EXPECT_TRUE(neither.advice.empty());
     // Two holes outside the scale are allowed; then the required holes decide.
-    EXPECT_EQ(arrangeForOrgan(findOrgan("150"),
-                              rollOf("two.mid", midiFile(96, {holesHex({100, 101, 69})})), "")
-                  .refusal,
-              "Invalid w150 e-roll: 1 required holes (at least 10)");
+    const Arrangement few =
+        arrangeForOrgan(findOrgan("150"), rollOf("two.mid", midiFile(96, {holesHex({100, 101, 69})})), "");
+    EXPECT_EQ(few.refusal, "1 of the Wurlitzer 150's required holes, at least 10 needed");
+    EXPECT_EQ(few.rule, refusalRule::required);
+    // Each organ by its own rule.
+    EXPECT_EQ(arrangeForEither(rollOf("mixed.mid", midiFile(96, {holesHex({90, 91, 92, 93})})), "")
+                  .rule,
+              refusalRule::organs);
     // A file that no organ reads as a roll is not tried on the next.
     std::vector<Arrangement> tried;
-    EXPECT_EQ(arrangeForEither(twoTracks, "", &tried).refusal, "Invalid e-roll, 2 tracks");
+    const Arrangement two = arrangeForEither(twoTracks, "", &tried);
+    EXPECT_EQ(two.refusal, "2 tracks where a roll has one");
+    EXPECT_EQ(two.rule, refusalRule::tracks);
     EXPECT_EQ(tried.size(), 1u);
     const Arrangement junk = arrangeForEither(rollOf("junk.txt", "hello, not a roll\n"), "");
     EXPECT_FALSE(junk.midiFile);
     EXPECT_EQ(junk.refusal, "File: junk.txt is not a MIDI file");
+    EXPECT_EQ(junk.rule, refusalRule::midi);
 }
 
 TEST(OrganDetection, TempoIsTheRollsOrTheOneGiven) {
@@ -142,14 +160,25 @@ TEST(InfoReport, PlainReportOfARoll) {
               "     27  Cancel                     0\n");
     EXPECT_EQ(reportOf(twoTracks),
               "gm.mid\n"
-              "  Organ: neither: Invalid e-roll, 2 tracks\n"
+              "  Organ: neither: fits neither organ: 0 of the Wurlitzer 165's required holes, at "
+              "least 10 needed; 0 of the Wurlitzer 150's required holes, at least 10 needed\n"
+              "  Tracks: 2, joined into one\n"
+              "  Ticks per quarter note: 480\n"
+              "  Input tempo: none\n"
+              "  Output tempo: 85\n"
+              "  Title: GM\n");
+    EXPECT_EQ(reportOf(twoNoteTracks),
+              "gm.mid\n"
+              "  Organ: neither: notes on 2 tracks (track 0 \"GM\" and track 1), a roll has them "
+              "on one: --join joins them\n"
+              "  Tracks: 2\n"
               "  Ticks per quarter note: 480\n"
               "  Title: GM\n");
     EXPECT_EQ(reportOf(wide),
               "wide.mid\n"
-              "  Organ: neither: fits neither organ (Invalid w165 e-roll: more than 2 holes "
-              "outside the scale 24 to 98; Invalid w150 e-roll: more than 2 holes outside the "
-              "scale 24 to 77)\n"
+              "  Organ: neither: fits neither organ: 3 holes outside the Wurlitzer 165 scale 24 "
+              "to 98, at most 2 allowed; 3 holes outside the Wurlitzer 150 scale 24 to 77, at "
+              "most 2 allowed\n"
               "  Ticks per quarter note: 96\n"
               "  Input tempo: none\n"
               "  Output tempo: 85\n");
@@ -157,13 +186,14 @@ TEST(InfoReport, PlainReportOfARoll) {
 
 TEST(InfoReport, JsonOfARoll) {
     EXPECT_EQ(jsonOf(roll150),
-              "{\"file\": \"r.mid\", \"organ\": \"150\", \"ticks_per_quarter_note\": 100, "
-              "\"one_track_roll\": true, \"copyright\": [\"C\"], \"title\": [\"T\"], "
-              "\"text\": [\"x\\\"y\", \"z\"], \"input_tempo\": 60, \"input_tempo_used\": true, "
-              "\"output_tempo\": 60, \"organs\": {"
+              "{\"file\": \"r.mid\", \"organ\": 150, \"refusal\": null, \"advice\": [], "
+              "\"tracks\": 1, \"joined\": false, \"shift\": 0, \"ticks_per_quarter_note\": 100, "
+              "\"copyright\": [\"C\"], \"title\": [\"T\"], \"text\": [\"x\\\"y\", \"z\"], "
+              "\"input_tempo\": 60, \"input_tempo_used\": true, \"output_tempo\": 60, "
+              "\"playing_seconds\": 11.5, \"organs\": {"
               "\"165\": {\"fits\": false, \"holes_outside_scale\": 1, \"required_holes\": 0}, "
               "\"150\": {\"fits\": true, \"holes_outside_scale\": 1, \"required_holes\": 10}}, "
-              "\"playing_seconds\": 11, \"holes\": {\"bass\": 0, \"accompaniment\": 0, "
+              "\"holes\": {\"bass\": 0, \"accompaniment\": 0, "
               "\"melody\": 0, \"trumpet\": 0, \"percussion\": 0, \"control\": 1, \"silent\": 10, "
               "\"outside_scale\": 1}, \"control_holes\": ["
               "{\"hole\": 24, \"label\": \"Shutter open\", \"count\": 1}, "
@@ -174,22 +204,40 @@ TEST(InfoReport, JsonOfARoll) {
               "{\"name\": \"bells\", \"label\": \"Bells\"}, "
               "{\"name\": \"stop\", \"label\": \"Stop\"}], "
               "\"timeline\": [{\"time\": 10.5, \"control\": \"shutter\", \"on\": true}]}");
-    EXPECT_EQ(jsonOf(twoTracks),
-              "{\"file\": \"gm.mid\", \"organ\": null, \"refusal\": \"Invalid e-roll, 2 tracks\", "
-              "\"ticks_per_quarter_note\": 480, \"one_track_roll\": false, \"copyright\": [], "
-              "\"title\": [\"GM\"], \"text\": [], \"organs\": {}}");
+    // Refused: the same keys, null where nothing is known.
+    const std::string noOrgan =
+        "\"organs\": {\"165\": {\"fits\": null, \"holes_outside_scale\": null, "
+        "\"required_holes\": null}, \"150\": {\"fits\": null, \"holes_outside_scale\": null, "
+        "\"required_holes\": null}}, \"holes\": null, \"control_holes\": null, \"controls\": "
+        "null, \"timeline\": null}";
+    EXPECT_EQ(jsonOf(twoNoteTracks),
+              "{\"file\": \"gm.mid\", \"organ\": null, \"refusal\": {\"rule\": \"tracks\", "
+              "\"message\": \"notes on 2 tracks (track 0 \\\"GM\\\" and track 1), a roll has them on "
+              "one: --join joins them\"}, \"advice\": [], \"tracks\": 2, "
+              "\"joined\": false, \"shift\": 0, \"ticks_per_quarter_note\": 480, "
+              "\"copyright\": [], \"title\": [\"GM\"], \"text\": [], \"input_tempo\": null, "
+              "\"input_tempo_used\": null, \"output_tempo\": null, \"playing_seconds\": null, " +
+                  noOrgan);
     EXPECT_EQ(jsonOf(wide),
-              "{\"file\": \"wide.mid\", \"organ\": null, \"refusal\": \"fits neither organ "
-              "(Invalid w165 e-roll: more than 2 holes outside the scale 24 to 98; Invalid w150 "
-              "e-roll: more than 2 holes outside the scale 24 to 77)\", "
-              "\"ticks_per_quarter_note\": 96, \"one_track_roll\": true, \"copyright\": [], "
-              "\"title\": [], \"text\": [], \"input_tempo\": null, \"input_tempo_used\": false, "
-              "\"output_tempo\": 85, \"organs\": {"
-              "\"165\": {\"fits\": false, \"holes_outside_scale\": 3, \"required_holes\": 0}, "
-              "\"150\": {\"fits\": false, \"holes_outside_scale\": 3, \"required_holes\": 0}}}");
+              "{\"file\": \"wide.mid\", \"organ\": null, \"refusal\": {\"rule\": \"scale\", "
+              "\"message\": \"fits neither organ: 3 holes outside the Wurlitzer 165 scale 24 to "
+              "98, at most 2 allowed; 3 holes outside the Wurlitzer 150 scale 24 to 77, at most 2 "
+              "allowed\"}, \"advice\": [], \"tracks\": 1, \"joined\": false, \"shift\": 0, "
+              "\"ticks_per_quarter_note\": 96, \"copyright\": [], \"title\": [], \"text\": [], "
+              "\"input_tempo\": null, \"input_tempo_used\": false, \"output_tempo\": 85, "
+              "\"playing_seconds\": null, \"organs\": {"
+              "\"165\": {\"fits\": false, \"holes_outside_scale\": 3, \"required_holes\": null}, "
+              "\"150\": {\"fits\": false, \"holes_outside_scale\": 3, \"required_holes\": null}}, "
+              "\"holes\": null, \"control_holes\": null, \"controls\": null, \"timeline\": null}");
     std::ostringstream error;
-    printJsonError("a\\b.mid", "Input file does not exist", error);
-    EXPECT_EQ(error.str(), "{\"file\": \"a\\\\b.mid\", \"error\": \"Input file does not exist\"}");
+    printJsonError("a\\b.mid", refusalRule::file, "Input file does not exist", error);
+    EXPECT_EQ(error.str(),
+              "{\"file\": \"a\\\\b.mid\", \"organ\": null, \"refusal\": {\"rule\": \"file\", "
+              "\"message\": \"Input file does not exist\"}, \"advice\": [], \"tracks\": null, "
+              "\"joined\": false, \"shift\": 0, \"ticks_per_quarter_note\": null, "
+              "\"copyright\": [], \"title\": [], \"text\": [], \"input_tempo\": null, "
+              "\"input_tempo_used\": null, \"output_tempo\": null, \"playing_seconds\": null, " +
+                  noOrgan);
 }
 
 // The stop switched on, the shutter opened, both cancelled: each change at

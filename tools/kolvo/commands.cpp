@@ -8,6 +8,7 @@
 #include "messages.h"
 #include "organs.h"
 #include "outputs.h"
+#include "rollintake.h"
 
 namespace {
 
@@ -32,6 +33,17 @@ Option organOption() {
 Option tempoOption() {
     return {nullptr, "--tempo", "BPM", "output tempo, 10.0 to 200.0; the roll's own by default",
             checkTempo};
+}
+
+Option shiftOption() {
+    return {nullptr, "--shift", "N",
+            "move every hole by N keys (-12: an octave down)\n"
+            "before the organ reads it; info tells when it fits",
+            checkShift};
+}
+
+Option joinOption() {
+    return {nullptr, "--join", "", "join notes on several tracks into one roll"};
 }
 
 Option soundfontOption() {
@@ -61,12 +73,12 @@ std::vector<Command> makeCommands() {
     return {
         {"info",
          "info [--json] ROLL...          which organ, tempo, texts, holes",
-         "Usage: kolvo info [--json] ROLL...",
+         "Usage: kolvo info [--json] ROLL... [--shift N] [--join]",
          "For each roll: the organ it fits (" + organNames(", ") +
-             " or neither, and why), its ticks\n"
-             "per quarter note, input and output tempo, playing time, texts, the holes of\n"
-             "each section and how often each control hole occurs.",
-         {{nullptr, "--json", "", "one JSON document for all rolls"}},
+             " or neither, why, and what would\n"
+             "play it), its ticks per quarter note, input and output tempo, playing time,\n"
+             "texts, the holes of each section and how often each control hole occurs.",
+         {{nullptr, "--json", "", "one JSON document for all rolls"}, shiftOption(), joinOption()},
          14,
          "Exit status: 0 when every roll was read (whatever organ it fits), 1 when a\n"
          "roll could not be read, 2 for a usage error.\n",
@@ -74,11 +86,12 @@ std::vector<Command> makeCommands() {
 
         {"export",
          "export ROLL OUT.mid            the arrangement as a MIDI file",
-         "Usage: kolvo export ROLL OUT.mid " + organChoice + " [--tempo BPM]",
+         "Usage: kolvo export ROLL OUT.mid " + organChoice + " [--tempo BPM]\n"
+         "                    [--shift N] [--join]",
          "Writes the arrangement that " + players(" or ") + " hands to the synthesizer\n"
              "(sixteen tracks, one voice each) as a Standard MIDI File, for a score\n"
              "editor or another synthesizer.  OUT.mid \"-\" writes to standard output.",
-         {organOption(), tempoOption()},
+         {organOption(), tempoOption(), shiftOption(), joinOption()},
          19, "", 2, 2, "export takes a roll and an output file"},
 
         {"render",
@@ -88,7 +101,7 @@ std::vector<Command> makeCommands() {
              "                    [--tempo BPM] [--soundfont SF2] [--format " +
              formatChoices("|", "|") +
              "]\n"
-             "                    [-j N] [-q] [-v]",
+             "                    [--shift N] [--join] [-j N] [-q] [-v]",
          "Renders each roll to an audio file, offline and faster than real time,\n"
          "from its first note to the end of its last release.  The file is named\n"
          "after the roll (demo165.mid gives demo165.wav) in the working directory,\n"
@@ -97,6 +110,8 @@ std::vector<Command> makeCommands() {
           {nullptr, "--out-dir", "DIR", "where the files named after the rolls go"},
           organOption(),
           tempoOption(),
+          shiftOption(),
+          joinOption(),
           soundfontOption(),
           {nullptr, "--format", "FORMAT", formatHelp(),
            [](const std::string&, const std::string& value) { formatNamed(value); }},
@@ -112,28 +127,40 @@ std::vector<Command> makeCommands() {
          "play ROLL...                   through the audio output, with progress",
          "Usage: kolvo play ROLL... " + organChoice +
              " [--tempo BPM] [--soundfont SF2]\n"
-             "                  [-q] [-v]",
+             "                  [--shift N] [--join] [-q] [-v]",
          "Plays the rolls one after another through the audio output, as " +
              players("\nand ") + " do, the organ found by trying " + tryingEvery() +
              ".  On a terminal it shows\n"
              "the title and the elapsed and total time; Ctrl-C stops cleanly.",
-         {organOption(), tempoOption(), soundfontOption(), quietOption("progress"),
-          verboseOption()},
+         {organOption(), tempoOption(), shiftOption(), joinOption(), soundfontOption(),
+          quietOption("progress"), verboseOption()},
          21,
          "Exit status: 0 played, 1 a roll refused or no audio output, 130 stopped.\n",
          1, -1, "play needs at least one roll"},
 
         {"view",
          "view ROLL [-o OUT.svg]         a picture of the roll",
-         "Usage: kolvo view ROLL [-o OUT.svg] " + organChoice,
+         "Usage: kolvo view ROLL [-o OUT.svg] " + organChoice + " [--shift N] [--join]",
          "Draws the roll as its organ sees it: time running along the roll in strips\n"
          "of half a minute, one lane per hole of the tracker bar labelled with what\n"
          "the hole does, each hole coloured by its kind (bass, accompaniment, melody,\n"
          "trumpet, percussion, register/stop/bells, shutter, cancel), with a seconds\n"
          "axis.  The picture is named after the roll (demo165.svg) in the working\n"
          "directory unless -o names it; \"-o -\" writes it to standard output.",
-         {{"-o", "--out", "OUT.svg", "the picture's file"}, organOption()},
+         {{"-o", "--out", "OUT.svg", "the picture's file"}, organOption(), shiftOption(),
+          joinOption()},
          21, "", 1, 1, "view takes one roll"},
+
+        {"fix",
+         "fix ROLL [OUT.mid]             the one-track e-roll the players take",
+         "Usage: kolvo fix ROLL [OUT.mid] " + organChoice + " [--shift N] [--join]",
+         "Writes the roll as the one-track e-roll that " + players(" or ") + " plays\n"
+         "(its tracks joined, its holes shifted as asked) and tells which player\n"
+         "plays it.  OUT.mid is the roll's name with -fixed.mid in the working\n"
+         "directory unless given, never the roll itself; \"-\" writes to standard\n"
+         "output.",
+         {organOption(), shiftOption(), joinOption()},
+         19, "", 1, 2, "fix takes a roll and maybe an output file"},
 
         {"dump",
          "dump FILE.mid                  the library's text dump of a MIDI file",
@@ -203,6 +230,28 @@ void checkCount(const std::string& name, const std::string& value) {
     if (value.empty() || *end != '\0' || count < 1 || count > 1024) {
         throw UsageError(name + " takes a count from 1 to 1024, not \"" + value + "\"");
     }
+}
+
+void checkShift(const std::string& name, const std::string& value) {
+    char* end = nullptr;
+    const long keys = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || keys < -largestShift || keys > largestShift) {
+        throw UsageError(name + " takes keys from -" + std::to_string(largestShift) + " to " +
+                         std::to_string(largestShift) + ", not \"" + value + "\"");
+    }
+}
+
+RollIntake intakeOf(const Command& command, const Arguments& args) {
+    RollIntake intake;
+    for (const Option& option : command.options) {
+        const std::string name = option.longName != nullptr ? option.longName : "";
+        if (name == "--shift" && args.has("--shift")) {
+            intake.shift = static_cast<int>(std::strtol(args.value("--shift").c_str(), nullptr, 10));
+        } else if (name == "--join") {
+            intake.join = args.has("--join");
+        }
+    }
+    return intake;
 }
 
 int countOf(const std::string& value) {

@@ -11,6 +11,7 @@
 
 #include "options.h"
 #include "organ.h"
+#include "rollintake.h"
 
 // Every subcommand, in the order the program's help lists them.
 const std::vector<Command>& commands();
@@ -25,10 +26,16 @@ std::string programHelp();
 const Organ* chosenOrgan(const Arguments& args);
 
 // The checks of option values, each throwing UsageError: an organ of the
-// registry, a tempo by the players' own rule, a count from 1 to 1024.
+// registry, a tempo by the players' own rule, a count from 1 to 1024, a
+// shift of the holes by at most the whole tracker bar.
 void checkOrgan(const std::string& name, const std::string& value);
 void checkTempo(const std::string& name, const std::string& value);
 void checkCount(const std::string& name, const std::string& value);
+void checkShift(const std::string& name, const std::string& value);
+
+// What the command line asks of every roll read (--shift, --join), for a
+// command that takes those options.
+RollIntake intakeOf(const Command& command, const Arguments& args);
 
 // A count that checkCount() accepts, as a number.
 int countOf(const std::string& value);

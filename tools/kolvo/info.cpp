@@ -17,16 +17,16 @@ namespace {
 // error line, and in JSON the roll's object with the error.
 bool jsonReport = false;
 
-void reportFatal(const std::string& path, const std::string& message) {
-    std::cerr << rollErrorLine(path, message) << std::endl;
+int refuse(const std::string& path, const char* rule, const std::string& refusal) {
+    std::cerr << rollErrorLine(path, refusal) << std::endl;
     if (jsonReport) {
-        printJsonError(path, message, std::cout);
+        printJsonError(path, rule, refusal, std::cout);
     }
+    return 1;
 }
 
-int refuse(const std::string& path, const std::string& refusal) {
-    reportFatal(path, refusal);
-    return 1;
+void reportFatal(const std::string& path, const std::string& message) {
+    refuse(path, refusalRule::midi, message);
 }
 
 // Handles one roll; runs in a child process of its own.
@@ -35,17 +35,17 @@ int reportRoll(const std::string& path) {
     RollFile roll;
     std::string refusal;
     if (!loadRollFile(path, roll, refusal)) {
-        return refuse(path, refusal);
+        return refuse(path, refusalRule::file, refusal);
     }
     std::vector<Arrangement> tried;
-    const Arrangement a = arrangeForEither(roll, "", &tried);
+    const Arrangement a = examineRoll(roll, &tried);
     if (!a.midiFile) {
-        return refuse(path, a.refusal);
+        return refuse(path, a.rule, a.refusal);
     }
     if (jsonReport) {
-        printJson(a, tried, path, std::cout);
+        printJson(a, tried, roll, std::cout);
     } else {
-        printReport(a, path, std::cout);
+        printReport(a, roll, std::cout);
     }
     return 0;
 }
@@ -58,14 +58,15 @@ int infoCommand(const Arguments& args) {
 
     int status = 0;
     if (jsonReport) {
-        std::cout << "{\"rolls\": [";
+        std::cout << "{\"format_version\": " << jsonReportVersion << ", \"rolls\": [";
     }
     for (size_t i = 0; i < rolls.size(); i++) {
         const ChildOutcome outcome = runInChild([&] { return reportRoll(rolls[i]); }, true);
         if (jsonReport) {
             std::cout << (i == 0 ? "\n  " : ",\n  ");
             if (outcome.output.empty()) {
-                printJsonError(rolls[i], "the roll could not be examined", std::cout);
+                printJsonError(rolls[i], refusalRule::failed, "the roll could not be examined",
+                               std::cout);
             }
         } else if (i > 0 && !outcome.output.empty()) {
             std::cout << "\n";

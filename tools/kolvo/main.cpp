@@ -17,7 +17,8 @@ using Run = int (*)(const Arguments& args);
 
 const std::map<std::string, Run> runs = {
     {"info", infoCommand}, {"export", exportCommand}, {"render", renderCommand},
-    {"play", playCommand}, {"view", viewCommand},     {"dump", dumpCommand},
+    {"play", playCommand}, {"view", viewCommand},     {"fix", fixCommand},
+    {"dump", dumpCommand},
 };
 
 }  // namespace
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
             std::cout << helpText(*command);
             return 0;
         }
+        setRollIntake(intakeOf(*command, args));
         return runs.at(name)(args);
     } catch (const UsageError& e) {
         std::cerr << "kolvo " << name << ": " << e.what() << " (see kolvo " << name << " --help)"

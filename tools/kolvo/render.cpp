@@ -28,6 +28,7 @@
 #include "progress.h"
 #include "renderer.h"
 #include "roll.h"
+#include "rollintake.h"
 #include "subcommands.h"
 #include "synthesis.h"
 #include "synthesizer.h"
@@ -112,6 +113,12 @@ std::vector<std::string> childArguments(const Job& job, const Settings& settings
     }
     if (!settings.tempo.empty()) {
         args.insert(args.end(), {"--tempo", settings.tempo});
+    }
+    if (rollIntake().shift != 0) {
+        args.insert(args.end(), {"--shift", std::to_string(rollIntake().shift)});
+    }
+    if (rollIntake().join) {
+        args.push_back("--join");
     }
     if (settings.verbose) {
         args.push_back("-v");

@@ -2,6 +2,7 @@
 
 #include "report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iomanip>
 #include <map>
@@ -10,8 +11,27 @@
 
 #include "arrangement.h"
 #include "json.h"
+#include "organs.h"
 
 namespace {
+
+// The object's keys in their order, each written by the caller after key().
+class JsonObject {
+  public:
+    explicit JsonObject(std::ostream& out) : out_(out) { out_ << "{"; }
+    ~JsonObject() { out_ << "}"; }
+    JsonObject(const JsonObject&) = delete;
+    JsonObject& operator=(const JsonObject&) = delete;
+    std::ostream& key(const char* name) {
+        out_ << (first_ ? "\"" : ", \"") << name << "\": ";
+        first_ = false;
+        return out_;
+    }
+
+  private:
+    std::ostream& out_;
+    bool first_ = true;
+};
 
 // The sections in which holes are counted, by what the organ does with
 // them.
@@ -87,14 +107,16 @@ void line(std::ostream& out, const std::string& label, const std::string& value)
 
 // The organ's controls, and every change of their state at its time in
 // seconds of playing time (to the millisecond).
-void printJsonTimeline(const Arrangement& a, std::ostream& out) {
+void printJsonTimeline(const Arrangement& a, JsonObject& object) {
     const Rows<OrganControl>& controls = a.organ->controls;
-    out << ", \"controls\": [";
+    std::ostream& out = object.key("controls");
+    out << "[";
     for (const OrganControl& c : controls) {
         out << (&c == controls.begin() ? "" : ", ") << "{\"name\": " << jsonString(c.name)
             << ", \"label\": " << jsonString(c.label) << "}";
     }
-    out << "], \"timeline\": [";
+    out << "]";
+    object.key("timeline") << "[";
     for (const ControlChange& c : a.controlChanges) {
         const double seconds = std::round(a.playedSeconds(c.rollSeconds) * 1000.0) / 1000.0;
         out << (&c == &a.controlChanges.front() ? "" : ", ") << "{\"time\": " << jsonNumber(seconds)
@@ -106,10 +128,19 @@ void printJsonTimeline(const Arrangement& a, std::ostream& out) {
 
 }  // namespace
 
-void printReport(const Arrangement& a, const std::string& path, std::ostream& out) {
-    out << path << "\n";
+void printReport(const Arrangement& a, const RollFile& roll, std::ostream& out) {
+    out << roll.path << "\n";
     line(out, "Organ", a.organ != nullptr ? std::string("Wurlitzer ") + a.organ->name
                                           : "neither: " + a.refusal);
+    for (const RollAdvice& advice : a.advice) {
+        line(out, "Advice", advice.message);
+    }
+    if (roll.tracks > 1) {
+        line(out, "Tracks", std::to_string(roll.tracks) + (a.readable ? ", joined into one" : ""));
+    }
+    if (roll.shift != 0) {
+        line(out, "Shift", std::to_string(roll.shift) + " keys");
+    }
     line(out, "Ticks per quarter note", std::to_string(a.ticksPerQuarterNote));
     if (!a.readable) {
         for (const RollText& t : a.texts) {
@@ -145,63 +176,120 @@ void printReport(const Arrangement& a, const std::string& path, std::ostream& ou
     }
 }
 
-void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
-               const std::string& path, std::ostream& out) {
-    out << "{\"file\": " << jsonString(path);
-    out << ", \"organ\": " << (a.organ != nullptr ? jsonString(a.organ->name) : "null");
-    if (!a.refusal.empty()) {
-        out << ", \"refusal\": " << jsonString(a.refusal);
+namespace {
+
+std::string organNumber(const Organ* organ) {
+    return organ != nullptr ? organ->name : "null";
+}
+
+std::string hundredths(double value) {
+    return jsonNumber(std::round(value * 100.0) / 100.0);
+}
+
+std::string jsonBool(bool value) {
+    return value ? "true" : "false";
+}
+
+void printRefusal(const char* rule, const std::string& message, std::ostream& out) {
+    if (rule == nullptr) {
+        out << "null";
+    } else {
+        out << "{\"rule\": " << jsonString(rule) << ", \"message\": " << jsonString(message)
+            << "}";
     }
-    out << ", \"ticks_per_quarter_note\": " << a.ticksPerQuarterNote;
-    out << ", \"one_track_roll\": " << (a.readable ? "true" : "false");
-    for (int type : {metaCopyright, metaTrackName, metaText}) {
-        out << ", \"" << jsonTextKey(type) << "\": [";
-        const char* separator = "";
-        for (const RollText& t : a.texts) {
-            if (t.type == type) {
-                out << separator << jsonString(t.text);
-                separator = ", ";
-            }
+}
+
+// The organs' keys, null where no organ translated the roll.
+void printOrgans(const std::vector<Arrangement>& tried, std::ostream& out) {
+    out << "{";
+    for (const Organ* organ : organs()) {
+        const Arrangement* attempt = nullptr;
+        for (const Arrangement& a : tried) {
+            attempt = a.organ == organ && a.readable ? &a : attempt;
         }
-        out << "]";
-    }
-    if (a.readable) {
-        out << ", \"input_tempo\": " << (a.rollHasTempo ? jsonNumber(a.inputTempo) : "null");
-        out << ", \"input_tempo_used\": " << (a.inputTempoUsed ? "true" : "false");
-        out << ", \"output_tempo\": " << jsonNumber(a.outputTempo);
-    }
-    out << ", \"organs\": {";
-    const char* separator = "";
-    for (const Arrangement& attempt : tried) {
-        if (!attempt.readable) {
-            continue;
-        }
-        out << separator << jsonString(attempt.organ->name)
-            << ": {\"fits\": " << (attempt.playable() ? "true" : "false")
-            << ", \"holes_outside_scale\": " << attempt.holesOutsideScale
-            << ", \"required_holes\": " << attempt.requiredHoles << "}";
-        separator = ", ";
-    }
-    out << "}";
-    if (a.organ != nullptr) {
-        out << ", \"playing_seconds\": " << a.playingSeconds;
-        const HoleCounts counts = countHoles(a);
-        out << ", \"holes\": {";
-        for (int s = 0; s < 7; s++) {
-            out << "\"" << sectionNames[s] << "\": " << counts.sections[s] << ", ";
-        }
-        out << "\"outside_scale\": " << counts.outsideScale << "}";
-        out << ", \"control_holes\": [";
-        for (const ControlCount& c : counts.controls) {
-            out << (&c == &counts.controls.front() ? "" : ", ") << "{\"hole\": " << c.hole
-                << ", \"label\": " << jsonString(c.label) << ", \"count\": " << c.count << "}";
-        }
-        out << "]";
-        printJsonTimeline(a, out);
+        out << (organ == organs()[0] ? "" : ", ") << jsonString(organ->name) << ": {\"fits\": "
+            << (attempt ? jsonBool(attempt->playable()) : "null")
+            << ", \"holes_outside_scale\": "
+            << (attempt ? std::to_string(attempt->holesOutsideScale) : "null")
+            << ", \"required_holes\": "
+            << (attempt && attempt->translatedWhole ? std::to_string(attempt->requiredHoles)
+                                                    : "null")
+            << "}";
     }
     out << "}";
 }
 
-void printJsonError(const std::string& path, const std::string& error, std::ostream& out) {
-    out << "{\"file\": " << jsonString(path) << ", \"error\": " << jsonString(error) << "}";
+void printStrings(const Arrangement& a, int type, std::ostream& out) {
+    out << "[";
+    const char* separator = "";
+    for (const RollText& t : a.texts) {
+        if (t.type == type) {
+            out << separator << jsonString(t.text);
+            separator = ", ";
+        }
+    }
+    out << "]";
+}
+
+void printHoles(const Arrangement& a, JsonObject& object) {
+    if (a.organ == nullptr) {
+        for (const char* key : {"holes", "control_holes", "controls", "timeline"}) {
+            object.key(key) << "null";
+        }
+        return;
+    }
+    const HoleCounts counts = countHoles(a);
+    std::ostream& out = object.key("holes");
+    out << "{";
+    for (int s = 0; s < 7; s++) {
+        out << "\"" << sectionNames[s] << "\": " << counts.sections[s] << ", ";
+    }
+    out << "\"outside_scale\": " << counts.outsideScale << "}";
+    object.key("control_holes") << "[";
+    for (const ControlCount& c : counts.controls) {
+        out << (&c == &counts.controls.front() ? "" : ", ") << "{\"hole\": " << c.hole
+            << ", \"label\": " << jsonString(c.label) << ", \"count\": " << c.count << "}";
+    }
+    out << "]";
+    printJsonTimeline(a, object);
+}
+
+}  // namespace
+
+void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
+               const RollFile& roll, std::ostream& out) {
+    JsonObject object(out);
+    object.key("file") << jsonString(roll.path);
+    object.key("organ") << organNumber(a.organ);
+    printRefusal(a.playable() ? nullptr : a.rule, a.refusal, object.key("refusal"));
+    object.key("advice") << "[";
+    for (const RollAdvice& advice : a.advice) {
+        out << (&advice == &a.advice.front() ? "" : ", ") << "{\"organ\": "
+            << organNumber(advice.organ) << ", \"shift\": " << advice.shift
+            << ", \"message\": " << jsonString(advice.message) << "}";
+    }
+    out << "]";
+    object.key("tracks") << (a.midiFile ? std::to_string(std::max(roll.tracks, 1)) : "null");
+    object.key("joined") << jsonBool(roll.tracks > 1 && a.readable);
+    object.key("shift") << roll.shift;
+    object.key("ticks_per_quarter_note")
+        << (a.midiFile ? std::to_string(a.ticksPerQuarterNote) : "null");
+    for (int type : {metaCopyright, metaTrackName, metaText}) {
+        printStrings(a, type, object.key(jsonTextKey(type)));
+    }
+    object.key("input_tempo") << (a.readable && a.rollHasTempo ? hundredths(a.inputTempo) : "null");
+    object.key("input_tempo_used") << (a.readable ? jsonBool(a.inputTempoUsed) : "null");
+    object.key("output_tempo") << (a.readable ? hundredths(a.outputTempo) : "null");
+    object.key("playing_seconds")
+        << (a.organ != nullptr ? hundredths(a.playedSeconds(a.lastEnd)) : "null");
+    printOrgans(tried, object.key("organs"));
+    printHoles(a, object);
+}
+
+void printJsonError(const std::string& path, const char* rule, const std::string& error,
+                    std::ostream& out) {
+    Arrangement none;
+    none.rule = rule;
+    none.refusal = error;
+    printJson(none, {}, RollFile{path, ""}, out);
 }

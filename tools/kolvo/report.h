@@ -11,15 +11,20 @@
 
 #include "roll.h"
 
-// The report of the roll at `path`, arranged as `a`.
-void printReport(const Arrangement& a, const std::string& path, std::ostream& out);
+// The version of the JSON report's keys and their meaning.
+const int jsonReportVersion = 2;
 
-// The JSON object of the roll at `path`, arranged as `a`; `tried` holds
-// the roll's arrangement for each organ tried.
+// The report of `roll` (as taken in), arranged as `a`.
+void printReport(const Arrangement& a, const RollFile& roll, std::ostream& out);
+
+// The JSON object of `roll` (as taken in), arranged as `a`; `tried` holds
+// the roll's arrangement for each organ tried.  Every roll's object has
+// the same keys, null where a value is unknown.
 void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
-               const std::string& path, std::ostream& out);
+               const RollFile& roll, std::ostream& out);
 
-// The JSON object of a roll that could not be examined.
-void printJsonError(const std::string& path, const std::string& error, std::ostream& out);
+// The JSON object of a roll that could not be examined: refused by `rule`.
+void printJsonError(const std::string& path, const char* rule, const std::string& error,
+                    std::ostream& out);
 
 #endif

@@ -18,6 +18,7 @@
 #include "messages.h"
 #include "organs.h"
 #include "outputs.h"
+#include "rollintake.h"
 #include "rolltext.h"
 #include "runstate.h"
 
@@ -76,21 +77,117 @@ int firstNoteTick() {
     return first;
 }
 
-// What the counters say against the organ's thresholds.  The note pass
-// stops at the first hole outside the scale that is one too many, so then
-// only that is known.
-std::string countsRefusal(const Organ& organ) {
-    std::ostringstream why;
-    why << organ.invalidRoll << ": ";
-    const ValidityRule& rule = organ.validity;
-    if (outofrangecount > rule.mostHolesOutsideScale) {
-        why << "more than " << rule.mostHolesOutsideScale << " holes outside the scale "
-            << organ.lowestHole << " to " << organ.highestHole;
-    } else {
-        why << requirednotecount << " required holes (at least " << rule.fewestRequiredHoles
-            << ")";
+// Every hole outside the organ's scale, paired as the driver pairs them:
+// the translator's count stops at the first one too many.
+int holesOutsideScale(MidiFile& roll, const Organ& organ) {
+    bool open[128] = {};
+    int outside = 0;
+    for (int index = 0; index < roll.getNumEvents(0); index++) {
+        const MFEvent& e = roll.getEvent(0, index);
+        const int status = e.data.getSize() == 3 ? e.data[0] & 0xF0 : 0;
+        if (status != 0x80 && status != 0x90) {
+            continue;
+        }
+        const int key = e.data[1] & 0x7F;
+        if (status == 0x90 && e.data[2] != 0) {
+            open[key] = true;
+        } else if (open[key]) {
+            open[key] = false;
+            outside += key < organ.lowestHole || key > organ.highestHole;
+        }
     }
-    return why.str();
+    return outside;
+}
+
+std::string organTitle(const Organ& organ) {
+    return std::string("Wurlitzer ") + organ.name;
+}
+
+// Which of the organ's rules the roll fails, with the counts.
+void explainCounts(const Organ& organ, Arrangement& a) {
+    const ValidityRule& rule = organ.validity;
+    if (a.holesOutsideScale > rule.mostHolesOutsideScale) {
+        a.rule = refusalRule::scale;
+        a.refusal = std::to_string(a.holesOutsideScale) + " holes outside the " +
+                    organTitle(organ) + " scale " + std::to_string(organ.lowestHole) + " to " +
+                    std::to_string(organ.highestHole) + ", at most " +
+                    std::to_string(rule.mostHolesOutsideScale) + " allowed";
+    } else {
+        a.rule = refusalRule::required;
+        a.refusal = std::to_string(a.requiredHoles) + " of the " + organTitle(organ) +
+                    "'s required holes, at least " + std::to_string(rule.fewestRequiredHoles) +
+                    " needed";
+    }
+}
+
+// Why a MIDI file is no roll to translate: it has not one track, or no
+// ticks per quarter note.
+void explainUnreadable(MidiFile& midi, Arrangement& a) {
+    const int tracks = midi.getTrackCount();
+    if (tracks != 1) {
+        a.rule = refusalRule::tracks;
+        a.refusal = tracks == 0 ? std::string("no track, so no holes")
+                                : std::to_string(tracks) + " tracks where a roll has one";
+    } else {
+        a.rule = refusalRule::division;
+        a.refusal = std::to_string(midi.getTicksPerQuarterNote()) +
+                    " ticks per quarter note, at least 1 needed";
+    }
+}
+
+std::string octaves(int keys) {
+    return std::to_string(keys < 0 ? -keys : keys) + " keys " + (keys < 0 ? "above" : "below");
+}
+
+// The advice that `organ` plays the roll with its holes moved by `shift`
+// keys in all (the roll was shifted by roll.shift already); `asked` is the
+// organ that refused it, if one was named.
+std::string adviceText(const Organ& organ, int shift, const RollFile& roll, const Organ* asked) {
+    const std::string organOption =
+        asked != nullptr && asked != &organ ? std::string("--organ ") + organ.name : "";
+    if (shift == roll.shift) {
+        return "it plays as a " + organTitle(organ) + " roll: " + organOption +
+               (roll.tracks <= 1 && shift == 0 ? std::string(", or kolvo") + organ.name : "");
+    }
+    if (shift == 0) {
+        return "the holes fit the " + organTitle(organ) + " scale unshifted: " +
+               (organOption.empty() ? "" : organOption + " ") + "without --shift plays it";
+    }
+    return "the holes lie " + octaves(shift) + " the " + organTitle(organ) + " scale: " +
+           (organOption.empty() ? "" : organOption + " ") + "--shift " + std::to_string(shift) +
+           " plays it";
+}
+
+// What plays a refused roll: each other organ as it is, else each organ
+// with the holes moved by whole octaves onto its scale (every hole on it),
+// the smallest shift first.
+std::vector<RollAdvice> adviceFor(const RollFile& roll, const Organ* asked,
+                                  const std::string& tempo) {
+    std::vector<RollAdvice> advice;
+    for (int shift : {0, adviceShifts[0], adviceShifts[1], adviceShifts[2], adviceShifts[3]}) {
+        if (shift != 0 && !advice.empty() && advice.front().shift == roll.shift) {
+            break;  // it plays as it is: a shift that also fits is chance
+        }
+        RollFile shifted = roll;
+        const char* rule = nullptr;
+        std::string refusal;
+        if (shift != 0 && !takeIn(shifted, RollIntake{shift, true}, rule, refusal)) {
+            continue;
+        }
+        for (const Organ* organ : organs()) {
+            const bool advised = std::any_of(advice.begin(), advice.end(),
+                                             [&](const RollAdvice& a) { return a.organ == organ; });
+            if (advised || (shift == 0 && (asked == nullptr || organ == asked))) {
+                continue;
+            }
+            const Arrangement a = arrangeFor(*organ, shifted, tempo);
+            if (a.playable() && (shift == 0 || a.holesOutsideScale == 0)) {
+                const int total = roll.shift + shift;
+                advice.push_back({organ, total, adviceText(*organ, total, roll, asked)});
+            }
+        }
+    }
+    return advice;
 }
 
 }  // namespace
@@ -144,6 +241,7 @@ Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::stri
 
     MidiFile midi;
     if (!readMidiFile(roll, midi, a.refusal)) {
+        a.rule = refusalRule::midi;
         return a;
     }
     a.midiFile = true;
@@ -151,8 +249,8 @@ Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::stri
     if (midi.getTrackCount() > 0) {
         collectTexts(midi, a);
     }
-    a.refusal = rollRefusal(midi);
-    if (!a.refusal.empty()) {
+    if (!rollRefusal(midi).empty()) {
+        explainUnreadable(midi, a);
         return a;
     }
     a.readable = true;
@@ -176,9 +274,13 @@ Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::stri
     a.playingTime = playingTimeLine(a.lastEnd);
     a.holesOutsideScale = outofrangecount;
     a.requiredHoles = requirednotecount;
+    a.translatedWhole = outofrangecount <= organ.validity.mostHolesOutsideScale;
+    if (!a.translatedWhole) {
+        a.holesOutsideScale = holesOutsideScale(midi, organ);
+    }
     a.firstNoteTick = firstNoteTick();
     if (!rollIsValid(organ)) {
-        a.refusal = countsRefusal(organ);
+        explainCounts(organ, a);
     }
     return a;
 }
@@ -202,14 +304,19 @@ Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
         chosen = *accepted;
     } else if (chosen.readable) {
         chosen.organ = nullptr;
-        chosen.refusal = "fits neither organ (";
+        chosen.refusal = "fits neither organ: ";
         for (const Arrangement& a : attempts) {
             chosen.refusal += (&a == &attempts.front() ? "" : "; ") + a.refusal;
+            if (std::string(a.rule) != chosen.rule) {
+                chosen.rule = refusalRule::organs;
+            }
         }
-        chosen.refusal += ")";
         chosen.file.clear();
         chosen.holes.clear();
         chosen.controlChanges.clear();
+    }
+    if (chosen.readable && !chosen.playable()) {
+        chosen.advice = adviceFor(roll, nullptr, tempo);
     }
     if (tried != nullptr) {
         *tried = std::move(attempts);
@@ -219,16 +326,76 @@ Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
 
 Arrangement arrangeForOrgan(const Organ* organ, const RollFile& roll,
                             const std::string& tempo) {
-    return organ != nullptr ? arrangeFor(*organ, roll, tempo) : arrangeForEither(roll, tempo);
+    if (organ == nullptr) {
+        return arrangeForEither(roll, tempo);
+    }
+    Arrangement a = arrangeFor(*organ, roll, tempo);
+    if (a.readable && !a.playable()) {
+        a.advice = adviceFor(roll, organ, tempo);
+    }
+    return a;
+}
+
+std::string refusalText(const Arrangement& arrangement) {
+    std::string text = arrangement.refusal;
+    for (const RollAdvice& advice : arrangement.advice) {
+        text += "; " + advice.message;
+    }
+    return text;
+}
+
+namespace {
+
+// takeIn() as this run asks, saying so when it joined tracks.
+bool takeInAsAsked(RollFile& roll, const char*& rule, std::string& refusal) {
+    if (!takeIn(roll, rollIntake(), rule, refusal)) {
+        return false;
+    }
+    if (roll.tracks > 1) {
+        std::cerr << rollErrorLine(roll.path, "joined " + std::to_string(roll.tracks) +
+                                                  " tracks into one")
+                  << std::endl;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool loadRoll(const std::string& path, RollFile& roll, const char*& rule,
+              std::string& refusal) {
+    if (!loadRollFile(path, roll, refusal)) {
+        rule = refusalRule::file;
+        return false;
+    }
+    return takeInAsAsked(roll, rule, refusal);
+}
+
+Arrangement examineRoll(RollFile& roll, std::vector<Arrangement>* tried) {
+    const char* rule = nullptr;
+    std::string refusal;
+    if (takeInAsAsked(roll, rule, refusal)) {
+        return arrangeForEither(roll, "", tried);
+    }
+    Arrangement a = arrangeForEither(roll, "", tried);  // its texts, as read
+    a.rule = rule;
+    a.refusal = refusal;
+    a.organ = nullptr;
+    a.readable = false;
+    a.advice.clear();
+    if (tried != nullptr) {
+        tried->clear();
+    }
+    return a;
 }
 
 bool arrangePlayable(const std::string& path, const Organ* organ, const std::string& tempo,
                      Arrangement& arrangement) {
     RollFile roll;
+    const char* rule = nullptr;
     std::string refusal;
-    if (loadRollFile(path, roll, refusal)) {
+    if (loadRoll(path, roll, rule, refusal)) {
         arrangement = arrangeForOrgan(organ, roll, tempo);
-        refusal = arrangement.refusal;
+        refusal = refusalText(arrangement);
         // writeArrangement() gives no bytes when the arrangement cannot be
         // written as a MIDI file; the roll is refused then, as the players
         // refuse it.

@@ -14,6 +14,8 @@
 struct RollFile {
     std::string path;
     std::string bytes;
+    int tracks = 0;  // of the file as read, joined into one; 0 when unknown
+    int shift = 0;   // keys the holes were moved by
 };
 
 // Reads the file at `path`.  False, with the refusal text, when it does
@@ -48,9 +50,33 @@ struct ControlChange {
     bool on;
 };
 
+// What would play a refused roll: another organ, a shift of its holes by
+// whole octaves, or both.
+struct RollAdvice {
+    const Organ* organ;
+    int shift;
+    std::string message;  // "the holes lie 12 keys above the Wurlitzer 165 scale: ..."
+};
+
+// The rules by which a roll is refused, as info --json names them.
+namespace refusalRule {
+inline constexpr char file[] = "file";            // missing or unreadable
+inline constexpr char midi[] = "midi";            // no Standard MIDI File
+inline constexpr char tracks[] = "tracks";        // notes on several tracks, or no track
+inline constexpr char division[] = "division";    // no ticks per quarter note
+inline constexpr char shift[] = "shift";          // --shift moves a hole off the tracker bar
+inline constexpr char scale[] = "scale";          // too many holes outside the scale
+inline constexpr char required[] = "required_holes";  // too few of the organ's required holes
+inline constexpr char organs[] = "organs";        // the organs refuse it by different rules
+inline constexpr char arrangement[] = "arrangement";  // the arrangement cannot be written
+inline constexpr char failed[] = "failed";            // examining it failed
+}  // namespace refusalRule
+
 struct Arrangement {
     const Organ* organ = nullptr;  // null: no organ plays the roll
     std::string refusal;  // why the organ does not play the roll; empty when it does
+    const char* rule = nullptr;  // the rule that refused it (refusalRule), else null
+    std::vector<RollAdvice> advice;  // for a refused roll: what would play it
     bool midiFile = false;  // the library read it as a MIDI file
     bool readable = false;  // a one-track MIDI file with ticks per quarter note
 
@@ -74,8 +100,9 @@ struct Arrangement {
     double lastEnd = 0.0;  // roll seconds at which the last hole closes
     int playingSeconds = 0;
     std::string playingTime;  // the players' line: "Playing time: M minutes S seconds"
-    int holesOutsideScale = 0;
+    int holesOutsideScale = 0;  // all of them, also where the translator stopped early
     int requiredHoles = 0;
+    bool translatedWhole = false;  // to its end: requiredHoles counts the whole roll
     int firstNoteTick = -1;  // of the arrangement's first note; -1 when it has none
 
     bool playable() const { return organ != nullptr && refusal.empty(); }
@@ -93,11 +120,13 @@ Arrangement arrangeFor(const Organ& organ, const RollFile& roll, const std::stri
 
 // The roll tried on each organ in turn: the arrangement of the first
 // whose translator accepts it.  When none does, an arrangement without an
-// organ whose refusal says why; each attempt goes to `tried` when given.
+// organ whose refusal says why, with advice; each attempt goes to `tried`
+// when given.
 Arrangement arrangeForEither(const RollFile& roll, const std::string& tempo,
                              std::vector<Arrangement>* tried = nullptr);
 
-// The organ when given, else the one that accepts the roll.
+// The organ when given, else the one that accepts the roll; a refused
+// roll's arrangement has the advice.
 Arrangement arrangeForOrgan(const Organ* organ, const RollFile& roll,
                             const std::string& tempo);
 
@@ -109,6 +138,20 @@ std::string rollTitle(const Arrangement& arrangement, const std::string& path);
 // seven hours.)
 const double longestRollSeconds = 5 * 3600.0;
 std::string tooLongRefusal();
+
+// The roll, as read by loadRollFile, taken in as this run asks and
+// arranged for the organ that accepts it, as info tells of it: refused
+// when it cannot be taken in, else as arrangeForEither says.
+Arrangement examineRoll(RollFile& roll, std::vector<Arrangement>* tried = nullptr);
+
+// What a refused roll's error line says: the refusal and the advice.
+std::string refusalText(const Arrangement& arrangement);
+
+// Loads the file (loadRollFile) and takes it in as this run asks
+// (rollintake.h), saying on standard error when it joined tracks.  False,
+// with the rule and the refusal, when it cannot.
+bool loadRoll(const std::string& path, RollFile& roll, const char*& rule,
+              std::string& refusal);
 
 // Loads the roll and arranges it for the organ (when given, else for the
 // one that accepts it).  When it cannot be played, prints its error line

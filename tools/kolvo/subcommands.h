@@ -12,6 +12,7 @@ int exportCommand(const Arguments& args);
 int renderCommand(const Arguments& args);
 int playCommand(const Arguments& args);
 int viewCommand(const Arguments& args);
+int fixCommand(const Arguments& args);
 int dumpCommand(const Arguments& args);
 
 #endif
