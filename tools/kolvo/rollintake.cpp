@@ -27,11 +27,6 @@ bool isSystemExclusive(const MFEvent& e) {
     return e.data.getSize() > 0 && (e.data[0] == 0xF0 || e.data[0] == 0xF7);
 }
 
-// The format of the file's header: 0, 1 or 2.
-int formatOf(const std::string& bytes) {
-    return bytes.size() >= 10 ? static_cast<unsigned char>(bytes[9]) : 0;
-}
-
 // Track 2 "Bass", or track 2 when it has no name.
 std::string trackName(MidiFile& midi, int track) {
     std::string name;
@@ -75,12 +70,6 @@ bool takeIn(RollFile& roll, const RollIntake& intake, const char*& rule,
     roll.tracks = trackCount;
     if (trackCount == 1 && intake.shift == 0) {
         return true;
-    }
-    if (trackCount > 1 && formatOf(roll.bytes) == 2) {
-        rule = refusalRule::tracks;
-        refusal = "a format 2 file: its " + std::to_string(trackCount) +
-                  " tracks are separate pieces, not one roll";
-        return false;
     }
     std::vector<int> noteTracks;
     const std::string names = tracksWithNotes(midi, noteTracks);
