@@ -155,6 +155,14 @@ TEST(RollIntake, ARefusalSaysWhatWouldPlayTheRoll) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(refusalText(arrangeForOrgan(c.organ, c.roll, "")), c.text);
     }
+    // Shifted by an octave too many: back to the file as it is.
+    RollFile down{"d.mid", roll150.bytes};
+    const char* rule = nullptr;
+    std::string refusal;
+    ASSERT_TRUE(takeIn(down, {-12, false}, rule, refusal));
+    EXPECT_EQ(refusalText(arrangeForOrgan(findOrgan("150"), down, "")),
+              "0 of the Wurlitzer 150's required holes, at least 10 needed; the holes fit the "
+              "Wurlitzer 150 scale unshifted: leave out --shift");
     const Arrangement a = arrangeForOrgan(nullptr, up24, "");
     ASSERT_EQ(a.advice.size(), 2u);
     EXPECT_EQ(a.advice[1].organ, findOrgan("150"));

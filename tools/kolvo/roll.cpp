@@ -150,23 +150,33 @@ std::string adviceText(const Organ& organ, int shift, const RollFile& roll, cons
                (roll.tracks <= 1 && shift == 0 ? std::string(", or kolvo") + organ.name : "");
     }
     if (shift == 0) {
-        return "the holes fit the " + organTitle(organ) + " scale unshifted: " +
-               (organOption.empty() ? "" : organOption + " ") + "without --shift plays it";
+        return "the holes fit the " + organTitle(organ) + " scale unshifted: leave out --shift" +
+               (organOption.empty() ? "" : " and give " + organOption);
     }
     return "the holes lie " + octaves(shift) + " the " + organTitle(organ) + " scale: " +
            (organOption.empty() ? "" : organOption + " ") + "--shift " + std::to_string(shift) +
            " plays it";
 }
 
-// What plays a refused roll: each other organ as it is, else each organ
-// with the holes moved by whole octaves onto its scale (every hole on it),
-// the smallest shift first.
+// What plays a refused roll: each other organ as it is, else the roll as
+// its file has it (when it was shifted), else each organ with the holes
+// moved by whole octaves onto its scale (every hole on it), the smallest
+// shift first.  Once the roll plays as it is or as its file has it, a
+// shift that also fits is chance.
 std::vector<RollAdvice> adviceFor(const RollFile& roll, const Organ* asked,
                                   const std::string& tempo) {
     std::vector<RollAdvice> advice;
-    for (int shift : {0, adviceShifts[0], adviceShifts[1], adviceShifts[2], adviceShifts[3]}) {
-        if (shift != 0 && !advice.empty() && advice.front().shift == roll.shift) {
-            break;  // it plays as it is: a shift that also fits is chance
+    const int shifts[] = {0, -roll.shift, adviceShifts[0], adviceShifts[1], adviceShifts[2],
+                          adviceShifts[3]};
+    for (const int& shift : shifts) {
+        if (shift == 0 && &shift != &shifts[0]) {
+            continue;  // tried first
+        }
+        const bool asItIs = std::any_of(advice.begin(), advice.end(), [&](const RollAdvice& a) {
+            return a.shift == 0 || a.shift == roll.shift;
+        });
+        if (asItIs) {
+            break;
         }
         RollFile shifted = roll;
         const char* rule = nullptr;
