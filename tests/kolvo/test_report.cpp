@@ -91,7 +91,8 @@ TEST(OrganDetection, ARollIsRefusedWithTheReasonOfEachOrgan) {
     EXPECT_TRUE(neither.advice.empty());
     // Two holes outside the scale are allowed; then the required holes decide.
     const Arrangement few =
-        arrangeForOrgan(findOrgan("150"), rollOf("two.mid", midiFile(96, {holesHex({100, 101, 69})})), "");
+        arrangeForOrgan(findOrgan("150"),
+                        rollOf("two.mid", midiFile(96, {holesHex({100, 101, 69})})), "");
     EXPECT_EQ(few.refusal, "1 of the Wurlitzer 150's required holes, at least 10 needed");
     EXPECT_EQ(few.rule, refusalRule::required);
     // Each organ by its own rule.

@@ -49,7 +49,8 @@ TEST(RollIntake, FilesAreJoinedShiftedOrRefused) {
         Taken expected;
     } cases[] = {
         {"a roll stays as it is", joined, {}, {true, joined, "", ""}},
-        {"a conductor track is joined", midiFile(96, {conductor, notes}), {}, {true, joined, "", ""}},
+        {"a conductor track is joined", midiFile(96, {conductor, notes}), {},
+         {true, joined, "", ""}},
         {"system exclusive is left out", withSysex, {}, {true, joined, "", ""}},
         {"an octave down", joined, {-12, false},
          {true, midiFile(96, {conductor + " 00 90 30 40 10 80 30 00"}), "", ""}},
@@ -124,7 +125,8 @@ TEST(RollIntake, AJoinedOrShiftedRollArrangesAsTheOriginal) {
 // What plays a refused roll: the other organ as it is, else a shift of
 // whole octaves that puts every hole on a scale, the smallest first.
 TEST(RollIntake, ARefusalSaysWhatWouldPlayTheRoll) {
-    const RollFile roll150{"r.mid", midiFile(100, {holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77})})};
+    const RollFile roll150{"r.mid",
+                           midiFile(100, {holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77})})};
     // Two octaves above the 150's silent hole 77: one octave above the
     // 165's hole 89.
     const RollFile up24{

@@ -246,7 +246,7 @@ RollIntake intakeOf(const Command& command, const Arguments& args) {
     for (const Option& option : command.options) {
         const std::string name = option.longName != nullptr ? option.longName : "";
         if (name == "--shift" && args.has("--shift")) {
-            intake.shift = static_cast<int>(std::strtol(args.value("--shift").c_str(), nullptr, 10));
+            intake.shift = countOf(args.value("--shift"));
         } else if (name == "--join") {
             intake.join = args.has("--join");
         }

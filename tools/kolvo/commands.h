@@ -37,7 +37,8 @@ void checkShift(const std::string& name, const std::string& value);
 // command that takes those options.
 RollIntake intakeOf(const Command& command, const Arguments& args);
 
-// A count that checkCount() accepts, as a number.
+// A count that checkCount() accepts, or keys that checkShift() does, as a
+// number.
 int countOf(const std::string& value);
 
 #endif

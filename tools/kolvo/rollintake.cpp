@@ -36,7 +36,8 @@ std::string trackName(MidiFile& midi, int track) {
             appendMetaPayload(e, name);
         }
     }
-    return "track " + std::to_string(track) + (name.empty() ? "" : " \"" + printableText(name) + "\"");
+    const std::string number = "track " + std::to_string(track);
+    return name.empty() ? number : number + " \"" + printableText(name) + "\"";
 }
 
 std::string tracksWithNotes(MidiFile& midi, std::vector<int>& tracks) {
