@@ -41,6 +41,8 @@ std::string formatTwo(std::string file) {
 TEST(RollIntake, FilesAreJoinedShiftedOrRefused) {
     const std::string joined = midiFile(96, {conductor + " " + notes});
     const std::string withSysex = midiFile(96, {conductor + " 00 F0 03 7E 7F F7", notes});
+    const std::string twoChannels =
+        midiFile(96, {conductor, notes + " 00 92 3E 40 10 82 3E 00"});
     const std::string twoNotes = midiFile(96, {conductor + " " + notes, "00 90 3E 40 10 80 3E 00"});
     const struct {
         const char* name;
@@ -64,6 +66,11 @@ TEST(RollIntake, FilesAreJoinedShiftedOrRefused) {
          {false, twoNotes, "tracks",
           "notes on 2 tracks (track 0 \"T\" and track 1), a roll has them on one: --join joins "
           "them"}},
+        {"notes on two channels", twoChannels, {},
+         {false, twoChannels, "tracks",
+          "notes on 2 channels (1 and 3), a roll has them on one: --join joins them"}},
+        {"notes on two channels joined", twoChannels, {0, true},
+         {true, midiFile(96, {conductor + " " + notes + " 00 92 3E 40 10 82 3E 00"}), "", ""}},
         {"notes on two tracks joined", twoNotes, {0, true},
          {true,
           midiFile(96, {conductor + " 00 90 3C 40 00 90 3E 40 10 80 3C 00 00 80 3E 00"}), "",

@@ -3,10 +3,12 @@
 #include "rollintake.h"
 
 #include <algorithm>
+#include <set>
 #include <sstream>
 #include <vector>
 
 #include "arrangement.h"
+#include "organs.h"
 #include "rolltext.h"
 
 namespace {
@@ -40,22 +42,45 @@ std::string trackName(MidiFile& midi, int track) {
     return name.empty() ? number : number + " \"" + printableText(name) + "\"";
 }
 
-std::string tracksWithNotes(MidiFile& midi, std::vector<int>& tracks) {
-    std::vector<std::string> names;
+// Where the notes of a file lie: the tracks that have any, named, and
+// their channels, 1 to 16.
+struct NotePlaces {
+    std::vector<std::string> tracks;
+    std::set<std::string> channels;
+};
+
+NotePlaces notePlaces(MidiFile& midi) {
+    NotePlaces places;
     for (int track = 0; track < midi.getTrackCount(); track++) {
+        bool notes = false;
         for (int index = 0; index < midi.getNumEvents(track); index++) {
-            if (isNote(midi.getEvent(track, index))) {
-                tracks.push_back(track);
-                names.push_back(trackName(midi, track));
-                break;
+            const MFEvent& e = midi.getEvent(track, index);
+            if (isNote(e)) {
+                notes = true;
+                places.channels.insert(std::to_string((e.data[0] & 0x0F) + 1));
             }
         }
+        if (notes) {
+            places.tracks.push_back(trackName(midi, track));
+        }
     }
-    std::string list;
-    for (size_t i = 0; i < names.size(); i++) {
-        list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return places;
+}
+
+// Why the notes of the file cannot be joined without --join: they lie on
+// several tracks, or on several channels; empty when they can.
+std::string scatteredNotes(MidiFile& midi) {
+    const NotePlaces places = notePlaces(midi);
+    const std::vector<std::string> channels(places.channels.begin(), places.channels.end());
+    const size_t tracks = places.tracks.size();
+    if (tracks <= 1 && channels.size() <= 1) {
+        return "";
     }
-    return list;
+    return "notes on " +
+           (tracks > 1 ? std::to_string(tracks) + " tracks (" + joinedList(places.tracks, " and ")
+                       : std::to_string(channels.size()) + " channels (" +
+                             joinedList(channels, " and ")) +
+           "), a roll has them on one: --join joins them";
 }
 
 }  // namespace
@@ -72,13 +97,12 @@ bool takeIn(RollFile& roll, const RollIntake& intake, const char*& rule,
     if (trackCount == 1 && intake.shift == 0) {
         return true;
     }
-    std::vector<int> noteTracks;
-    const std::string names = tracksWithNotes(midi, noteTracks);
-    if (noteTracks.size() > 1 && !intake.join) {
-        rule = refusalRule::tracks;
-        refusal = "notes on " + std::to_string(noteTracks.size()) + " tracks (" + names +
-                  "), a roll has them on one: --join joins them";
-        return false;
+    if (trackCount > 1 && !intake.join) {
+        refusal = scatteredNotes(midi);
+        if (!refusal.empty()) {
+            rule = refusalRule::tracks;
+            return false;
+        }
     }
 
     midi.absoluteTime();

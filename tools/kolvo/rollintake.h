@@ -26,9 +26,10 @@ const int adviceShifts[] = {-12, 12, -24, 24};
 // track order; ends of track and system-exclusive messages left out) and
 // holes shifted; a roll that needs neither keeps its bytes.  A file that
 // the library does not read (a format 2 file too) is left for the
-// arrangement to refuse.  False, with the rule and the refusal, when notes
-// lie on several tracks without `intake.join`, or when a shift moves a
-// hole off the tracker bar (0 to 127).
+// arrangement to refuse.  False, with the rule and the refusal, when the
+// notes of several tracks lie on several tracks or channels without
+// `intake.join` (a one-track roll plays whatever its channels), or when a
+// shift moves a hole off the tracker bar (0 to 127).
 bool takeIn(RollFile& roll, const RollIntake& intake, const char*& rule,
             std::string& refusal);
 
