@@ -2,7 +2,6 @@
 
 #include "report.h"
 
-#include <algorithm>
 #include <cmath>
 #include <iomanip>
 #include <map>
@@ -269,7 +268,7 @@ void printJson(const Arrangement& a, const std::vector<Arrangement>& tried,
             << ", \"message\": " << jsonString(advice.message) << "}";
     }
     out << "]";
-    object.key("tracks") << (a.midiFile ? std::to_string(std::max(roll.tracks, 1)) : "null");
+    object.key("tracks") << (a.midiFile ? std::to_string(roll.tracks) : "null");
     object.key("joined") << jsonBool(roll.tracks > 1 && a.readable);
     object.key("shift") << roll.shift;
     object.key("ticks_per_quarter_note")

@@ -120,18 +120,18 @@ void explainCounts(const Organ& organ, Arrangement& a) {
     }
 }
 
-// Why a MIDI file is no roll to translate: it has not one track, or no
-// ticks per quarter note.
+// Why a MIDI file is no roll to translate: no ticks per quarter note (its
+// time in SMPTE frames), or not one track.
 void explainUnreadable(MidiFile& midi, Arrangement& a) {
     const int tracks = midi.getTrackCount();
-    if (tracks != 1) {
-        a.rule = refusalRule::tracks;
-        a.refusal = tracks == 0 ? std::string("no track, so no holes")
-                                : std::to_string(tracks) + " tracks where a roll has one";
-    } else {
+    if (midi.getTicksPerQuarterNote() <= 0) {
         a.rule = refusalRule::division;
         a.refusal = std::to_string(midi.getTicksPerQuarterNote()) +
                     " ticks per quarter note, at least 1 needed";
+    } else {
+        a.rule = refusalRule::tracks;
+        a.refusal = tracks == 0 ? std::string("no track, so no holes")
+                                : std::to_string(tracks) + " tracks where a roll has one";
     }
 }
 

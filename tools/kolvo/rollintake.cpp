@@ -89,11 +89,14 @@ bool takeIn(RollFile& roll, const RollIntake& intake, const char*& rule,
             std::string& refusal) {
     MidiFile midi;
     std::string unread;
-    if (!readMidiFile(roll, midi, unread) || midi.getTicksPerQuarterNote() <= 0) {
+    if (!readMidiFile(roll, midi, unread)) {
         return true;  // the arrangement says why no organ reads it
     }
     const int trackCount = midi.getTrackCount();
     roll.tracks = trackCount;
+    if (midi.getTicksPerQuarterNote() <= 0) {
+        return true;  // so does it for a file timed in SMPTE frames
+    }
     if (trackCount == 1 && intake.shift == 0) {
         return true;
     }
