@@ -270,11 +270,11 @@ TEST(RollPicture, EachHoleIsAMarkInItsLaneWithTheClassOfItsKind) {
         return n;
     };
     EXPECT_EQ(count("<rect class=\"silent\" x="), 10u + 1);
-    EXPECT_EQ(count("<rect class=\"shutter\" x="), 1u + 1);
+    EXPECT_EQ(count("<rect class=\"shutter\" x="), 1u + 1 + 1);  // and its lane's
     EXPECT_EQ(count("\" y=\"1\" width=\""), 10u);    // hole 77, the top lane
-    EXPECT_EQ(count("\" y=\"531\" width=\""), 1u);   // hole 24, 53 lanes below
+    EXPECT_EQ(count("\" y=\"637\" width=\""), 1u);   // hole 24, 53 lanes below
     EXPECT_EQ(count("<rect class=\"silent\" x=\"190\" y=\"1\""), 1u);  // the first, at 0 s
-    EXPECT_EQ(count("<rect class=\"shutter\" x=\"590\" y=\"531\""), 1u);  // at 10 s
+    EXPECT_EQ(count("<rect class=\"shutter\" x=\"590\" y=\"637\""), 1u);  // at 10 s
     EXPECT_EQ(count("class=\"label "), 54u);
     EXPECT_EQ(count("<text class=\"label shutter\" data-hole=\"24\""), 1u);
     EXPECT_EQ(count("<text class=\"label register\" data-hole=\"25\""), 1u);
@@ -282,6 +282,36 @@ TEST(RollPicture, EachHoleIsAMarkInItsLaneWithTheClassOfItsKind) {
     EXPECT_EQ(count("<text class=\"label silent\" data-hole=\"77\""), 1u);
     EXPECT_EQ(count("1 holes outside the scale not shown"), 1u);
     EXPECT_DOUBLE_EQ(pictureSeconds(a), 11.5);  // until the last hole, 100, has closed
+}
+
+// Under the holes a lane per control, marked where it is on: the shutter
+// opens as hole 24 closes (10.5 s) and stays open to the end (11.5 s).  At
+// five seconds a strip the same marks are six times as long, in the third
+// strip.
+TEST(RollPicture, ControlsHaveLanesMarkedWhereTheyAreOnAtEveryZoom) {
+    const Arrangement a = arrangeForEither(roll150, "");
+    struct Case {
+        double stripSeconds;
+        const char* shutterMark;
+        int strips;
+    };
+    for (const Case& c : {Case{30, "<rect class=\"shutter\" x=\"610\" y=\"661\" width=\"40\"", 1},
+                          Case{5, "<rect class=\"shutter\" x=\"310\" y=\"661\" width=\"240\"", 3}}) {
+        const std::string svg = rollPicture(a, "T", "r.mid", c.stripSeconds);
+        EXPECT_NE(svg.find(c.shutterMark), std::string::npos) << c.stripSeconds;
+        EXPECT_EQ(svg.find("y=\"673\" width"), std::string::npos);  // bells: never on
+        EXPECT_NE(svg.find("<text class=\"state shutter\" data-control=\"shutter\" x=\"184\" "
+                           "y=\"670\">Shutter open</text>"),
+                  std::string::npos);
+        EXPECT_NE(svg.find("data-control=\"stop\" x=\"184\" y=\"694\">Stop on</text>"),
+                  std::string::npos);
+        size_t strips = 0;
+        for (size_t at = svg.find("<g class=\"strip\""); at != std::string::npos;
+             at = svg.find("<g class=\"strip\"", at + 1)) {
+            ++strips;
+        }
+        EXPECT_EQ(strips, static_cast<size_t>(c.strips));
+    }
 }
 
 // Strips of half a minute: a hole that opens where the second strip starts

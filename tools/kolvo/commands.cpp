@@ -9,6 +9,7 @@
 #include "organs.h"
 #include "outputs.h"
 #include "rollintake.h"
+#include "rollpicture.h"
 
 namespace {
 
@@ -140,16 +141,26 @@ std::vector<Command> makeCommands() {
 
         {"view",
          "view ROLL [-o OUT.svg]         a picture of the roll",
-         "Usage: kolvo view ROLL [-o OUT.svg] " + organChoice + " [--shift N] [--join]",
+         "Usage: kolvo view ROLL [-o OUT.svg] " + organChoice +
+             " [--shift N] [--join]\n"
+             "                  [--seconds-per-strip S]",
          "Draws the roll as its organ sees it: time running along the roll in strips\n"
          "of half a minute, one lane per hole of the tracker bar labelled with what\n"
          "the hole does, each hole coloured by its kind (bass, accompaniment, melody,\n"
-         "trumpet, percussion, register/stop/bells, shutter, cancel), with a seconds\n"
-         "axis.  The picture is named after the roll (demo165.svg) in the working\n"
-         "directory unless -o names it; \"-o -\" writes it to standard output.",
-         {{"-o", "--out", "OUT.svg", "the picture's file"}, organOption(), shiftOption(),
-          joinOption()},
-         21, "", 1, 1, "view takes one roll"},
+         "trumpet, percussion, register/stop/bells, shutter, cancel), a lane per\n"
+         "register, stop, bells and shutter marked where it is on (open), and a\n"
+         "seconds axis.  The picture is named after the roll (demo165.svg) in the\n"
+         "working directory unless -o names it; \"-o -\" writes it to standard output.",
+         {{"-o", "--out", "OUT.svg", "the picture's file"},
+          organOption(),
+          shiftOption(),
+          joinOption(),
+          {nullptr, "--seconds-per-strip", "S",
+           "seconds of the roll in each strip, 1 to 3600\n"
+           "(default 30): more shows more of the roll in the\n"
+           "same width",
+           checkStripSeconds}},
+         25, "", 1, 1, "view takes one roll"},
 
         {"fix",
          "fix ROLL [OUT.mid]             the one-track e-roll the players take",
@@ -252,6 +263,17 @@ RollIntake intakeOf(const Command& command, const Arguments& args) {
         }
     }
     return intake;
+}
+
+void checkStripSeconds(const std::string& name, const std::string& value) {
+    char* end = nullptr;
+    const double seconds = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || !(seconds >= fewestStripSeconds) ||
+        !(seconds <= mostStripSeconds)) {
+        throw UsageError(name + " takes seconds from " + std::to_string(int(fewestStripSeconds)) +
+                         " to " + std::to_string(int(mostStripSeconds)) + ", not \"" + value +
+                         "\"");
+    }
 }
 
 int countOf(const std::string& value) {

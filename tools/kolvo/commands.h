@@ -27,11 +27,13 @@ const Organ* chosenOrgan(const Arguments& args);
 
 // The checks of option values, each throwing UsageError: an organ of the
 // registry, a tempo by the players' own rule, a count from 1 to 1024, a
-// shift of the holes by at most the whole tracker bar.
+// shift of the holes by at most the whole tracker bar, the seconds of a
+// picture's strip.
 void checkOrgan(const std::string& name, const std::string& value);
 void checkTempo(const std::string& name, const std::string& value);
 void checkCount(const std::string& name, const std::string& value);
 void checkShift(const std::string& name, const std::string& value);
+void checkStripSeconds(const std::string& name, const std::string& value);
 
 // What the command line asks of every roll read (--shift, --join), for a
 // command that takes those options.

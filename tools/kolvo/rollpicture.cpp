@@ -8,48 +8,21 @@
 #include <sstream>
 #include <vector>
 
+#include "holekinds.h"
 #include "textcoding.h"
 
 namespace {
 
-// Geometry, in pixels.
-const double pixelsPerSecond = 40.0;
-const double stripSeconds = 30.0;
-const double laneHeight = 10.0;
-const double holeHeight = 8.0;
+// Geometry, in pixels.  A strip's time is always this wide, whatever
+// seconds it holds.
+const double stripWidth = 1200.0;
+const double laneHeight = 12.0;
+const double holeHeight = 10.0;
 const double labelWidth = 190.0;
 const double margin = 20.0;
 const double headingHeight = 96.0;
 const double axisHeight = 26.0;
 const double stripGap = 14.0;
-
-struct KindStyle {
-    HoleKind kind;
-    const char* cssClass;
-    const char* colour;
-    const char* legend;
-};
-
-const KindStyle kindStyles[] = {
-    {HoleKind::Bass, "bass", "#1f4e9c", "Bass"},
-    {HoleKind::Accompaniment, "accomp", "#2e8b3a", "Accompaniment"},
-    {HoleKind::Melody, "melody", "#d1342f", "Melody"},
-    {HoleKind::Trumpet, "trumpet", "#e08a00", "Trumpet"},
-    {HoleKind::Percussion, "drum", "#7b3fb8", "Percussion"},
-    {HoleKind::Register, "register", "#0f9fb0", "Register, stop, bells"},
-    {HoleKind::Shutter, "shutter", "#8a5a3c", "Shutter"},
-    {HoleKind::Cancel, "cancel", "#111111", "Cancel"},
-    {HoleKind::Nothing, "silent", "#9a9a9a", "Silent"},
-};
-
-const KindStyle& styleOf(HoleKind kind) {
-    for (const KindStyle& style : kindStyles) {
-        if (style.kind == kind) {
-            return style;
-        }
-    }
-    return kindStyles[8];
-}
 
 std::string number(double value) {
     char text[32];
@@ -74,11 +47,58 @@ double pictureSeconds(const Arrangement& roll) {
     return end;
 }
 
+namespace {
+
+// Where each control of the organ is on (the shutter open), in seconds of
+// playing time: one list of [from, to) spans per control.
+struct Span {
+    double from;
+    double to;
+};
+
+std::vector<std::vector<Span>> controlSpans(const Arrangement& roll, double end) {
+    std::vector<std::vector<Span>> spans(roll.organ->controls.size());
+    std::vector<double> since(spans.size(), -1.0);  // -1: off
+    for (const ControlChange& c : roll.controlChanges) {
+        const double t = roll.playedSeconds(c.rollSeconds);
+        if (c.on && since[c.control] < 0) {
+            since[c.control] = t;
+        } else if (!c.on && since[c.control] >= 0) {
+            spans[c.control].push_back({since[c.control], t});
+            since[c.control] = -1.0;
+        }
+    }
+    for (size_t c = 0; c < spans.size(); c++) {
+        if (since[c] >= 0) {
+            spans[c].push_back({since[c], std::max(end, since[c])});
+        }
+    }
+    return spans;
+}
+
+// The seconds between labels of the axis: the first step at least 150
+// pixels wide.
+double axisStep(double pixelsPerSecond) {
+    for (const double step : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0}) {
+        if (step * pixelsPerSecond >= 150.0) {
+            return step;
+        }
+    }
+    return 1200.0;
+}
+
+}  // namespace
+
 std::string rollPicture(const Arrangement& roll, const std::string& title,
-                        const std::string& fileName) {
+                        const std::string& fileName, double stripSeconds) {
     const Organ& organ = *roll.organ;
     const int lanes = organ.highestHole - organ.lowestHole + 1;
-    const double stripHeight = lanes * laneHeight;
+    const int controlLanes = organ.controls.size();
+    const double holesHeight = lanes * laneHeight;
+    // The controls' lanes under the holes', after a gap.
+    const double controlsTop = holesHeight + laneHeight;
+    const double stripHeight = controlsTop + controlLanes * laneHeight;
+    const double pixelsPerSecond = stripWidth / stripSeconds;
 
     const double end = pictureSeconds(roll);
     auto outsideScale = [&](const RollHole& h) {
@@ -87,10 +107,11 @@ std::string rollPicture(const Arrangement& roll, const std::string& title,
     const long outside = std::count_if(roll.holes.begin(), roll.holes.end(), outsideScale);
     std::vector<const char*> laneClass(lanes);
     for (int hole = organ.lowestHole; hole <= organ.highestHole; hole++) {
-        laneClass[hole - organ.lowestHole] = styleOf(organ.describeHole(hole).kind).cssClass;
+        laneClass[hole - organ.lowestHole] = styleOf(organ.describeHole(hole).kind).name;
     }
+    const std::vector<std::vector<Span>> spans = controlSpans(roll, end);
     const int strips = std::max(1, static_cast<int>(std::ceil(end / stripSeconds)));
-    const double width = 2 * margin + labelWidth + stripSeconds * pixelsPerSecond;
+    const double width = 2 * margin + labelWidth + stripWidth;
     const double stripPitch = stripHeight + axisHeight + stripGap;
     const double height = headingHeight + strips * stripPitch + margin;
 
@@ -105,11 +126,11 @@ std::string rollPicture(const Arrangement& roll, const std::string& title,
            "text{font-family:sans-serif;fill:#333}\n"
            ".heading{font-size:18px;font-weight:bold}\n"
            ".note{font-size:12px}\n"
-           ".label{font-size:8px;text-anchor:end}\n"
+           ".label,.state{font-size:10px;text-anchor:end}\n"
            ".axis{font-size:10px;text-anchor:middle}\n"
            ".grid{stroke:#d8d2c4;stroke-width:1}\n";
     for (const KindStyle& style : kindStyles) {
-        svg << "." << style.cssClass << "{fill:" << style.colour << "}\n";
+        svg << "." << style.name << "{fill:" << style.colour << "}\n";
     }
     svg << "</style>\n";
 
@@ -124,9 +145,17 @@ std::string rollPicture(const Arrangement& roll, const std::string& title,
     for (int hole = organ.highestHole; hole >= organ.lowestHole; hole--) {
         const HoleInfo info = organ.describeHole(hole);
         const double y = (organ.highestHole - hole) * laneHeight + laneHeight - 2;
-        svg << "<text class=\"label " << styleOf(info.kind).cssClass << "\" data-hole=\"" << hole
+        svg << "<text class=\"label " << styleOf(info.kind).name << "\" data-hole=\"" << hole
             << "\" x=\"" << number(labelWidth - 6) << "\" y=\"" << number(y) << "\">" << hole
             << " " << xmlEscaped(info.label) << "</text>\n";
+    }
+    for (int c = 0; c < controlLanes; c++) {
+        const OrganControl& control = organ.controls[c];
+        svg << "<text class=\"state " << styleOf(controlKind(control)).name << "\" data-control=\""
+            << control.name << "\" x=\"" << number(labelWidth - 6) << "\" y=\""
+            << number(controlsTop + c * laneHeight + laneHeight - 2) << "\">"
+            << xmlEscaped(control.label)
+            << (controlKind(control) == HoleKind::Shutter ? " open" : " on") << "</text>\n";
     }
     svg << "</g>\n</defs>\n";
     svg << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
@@ -145,56 +174,73 @@ std::string rollPicture(const Arrangement& roll, const std::string& title,
         << xmlEscaped(about.str()) << "</text>\n";
     double legendX = margin;
     for (const KindStyle& style : kindStyles) {
-        svg << "<rect class=\"" << style.cssClass << "\" x=\"" << number(legendX)
+        svg << "<rect class=\"" << style.name << "\" x=\"" << number(legendX)
             << "\" y=\"66\" width=\"18\" height=\"" << number(holeHeight) << "\" rx=\"3\"/>"
             << "<text class=\"note\" x=\"" << number(legendX + 24) << "\" y=\"75\">"
             << style.legend << "</text>\n";
         legendX += 36 + 7.0 * std::string(style.legend).size();
     }
 
+    // A mark from `start` to `stop` seconds in a lane of the strip that
+    // begins at `from`, when it reaches into the strip.
+    auto mark = [&](const char* kindClass, double from, double start, double stop, double top) {
+        if (stop < from || start >= from + stripSeconds) {
+            return;
+        }
+        const double x0 = std::max(start, from) - from;
+        const double x1 = std::min(stop, from + stripSeconds) - from;
+        const double w = std::max((x1 - x0) * pixelsPerSecond, 1.5);
+        svg << "<rect class=\"" << kindClass << "\" x=\""
+            << number(labelWidth + x0 * pixelsPerSecond) << "\" y=\"" << number(top + 1)
+            << "\" width=\"" << number(w) << "\" height=\"" << number(holeHeight) << "\" rx=\""
+            << number(std::min(3.0, w / 2)) << "\"/>\n";
+    };
+
     // The strips.
+    const double labelStep = axisStep(pixelsPerSecond);
     for (int strip = 0; strip < strips; strip++) {
         const double from = strip * stripSeconds;
         const double seconds = std::min(stripSeconds, end - from);
-        const double length = std::max(seconds, 1.0) * pixelsPerSecond;
+        const double length = std::max(seconds * pixelsPerSecond, 40.0);
         svg << "<g class=\"strip\" transform=\"translate(" << number(margin) << ","
             << number(headingHeight + strip * stripPitch) << ")\">\n";
         svg << "<use xlink:href=\"#labels\"/>\n";
-        svg << "<rect x=\"" << number(labelWidth) << "\" width=\"" << number(length)
-            << "\" height=\"" << number(stripHeight) << "\" fill=\"url(#lanes)\"/>\n";
-        // A grid line and a label every five seconds, a tick every second.
+        for (const double top : {0.0, controlsTop}) {
+            svg << "<rect x=\"" << number(labelWidth) << "\" y=\"" << number(top) << "\" width=\""
+                << number(length) << "\" height=\""
+                << number(top == 0.0 ? holesHeight : controlLanes * laneHeight)
+                << "\" fill=\"url(#lanes)\"/>\n";
+        }
+        // A grid line and a label at every step of the axis, five ticks
+        // between.
         svg << "<path class=\"grid\" d=\"";
-        for (int s = 0; s <= static_cast<int>(seconds); s++) {
-            const double x = labelWidth + s * pixelsPerSecond;
-            if (s % 5 == 0) {
+        for (int tick = 0; tick * labelStep / 5 <= seconds + 1e-9; tick++) {
+            const double x = labelWidth + tick * labelStep / 5 * pixelsPerSecond;
+            if (tick % 5 == 0) {
                 svg << "M" << number(x) << " 0V" << number(stripHeight + 6);
             } else {
                 svg << "M" << number(x) << " " << number(stripHeight) << "v3";
             }
         }
         svg << "\"/>\n";
-        for (int s = 0; s <= static_cast<int>(seconds); s += 5) {
-            svg << "<text class=\"axis\" x=\"" << number(labelWidth + s * pixelsPerSecond)
-                << "\" y=\"" << number(stripHeight + 18) << "\">"
-                << static_cast<int>(from) + s << (s == 0 ? " s" : "") << "</text>\n";
+        for (int step = 0; step * labelStep <= seconds + 1e-9; step++) {
+            svg << "<text class=\"axis\" x=\""
+                << number(labelWidth + step * labelStep * pixelsPerSecond) << "\" y=\""
+                << number(stripHeight + 18) << "\">" << number(from + step * labelStep)
+                << (step == 0 ? " s" : "") << "</text>\n";
         }
         for (const RollHole& h : roll.holes) {
-            if (h.hole < organ.lowestHole || h.hole > organ.highestHole) {
-                continue;
+            if (!outsideScale(h)) {
+                mark(laneClass[h.hole - organ.lowestHole], from, roll.playedSeconds(h.start),
+                     roll.playedSeconds(h.start + h.duration),
+                     (organ.highestHole - h.hole) * laneHeight);
             }
-            const double start = roll.playedSeconds(h.start);
-            const double stop = roll.playedSeconds(h.start + h.duration);
-            if (stop < from || start >= from + stripSeconds) {
-                continue;
+        }
+        for (int c = 0; c < controlLanes; c++) {
+            for (const Span& span : spans[c]) {
+                mark(styleOf(controlKind(organ.controls[c])).name, from, span.from, span.to,
+                     controlsTop + c * laneHeight);
             }
-            const double x0 = std::max(start, from) - from;
-            const double x1 = std::min(stop, from + stripSeconds) - from;
-            const double w = std::max((x1 - x0) * pixelsPerSecond, 1.5);
-            svg << "<rect class=\"" << laneClass[h.hole - organ.lowestHole]
-                << "\" x=\"" << number(labelWidth + x0 * pixelsPerSecond) << "\" y=\""
-                << number((organ.highestHole - h.hole) * laneHeight + 1) << "\" width=\""
-                << number(w) << "\" height=\"" << number(holeHeight) << "\" rx=\""
-                << number(std::min(3.0, w / 2)) << "\"/>\n";
         }
         svg << "</g>\n";
     }

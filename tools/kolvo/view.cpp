@@ -1,5 +1,6 @@
 // kolvo view: a picture of a roll as its organ sees it, as SVG.
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -24,5 +25,10 @@ int viewCommand(const Arguments& args) {
         std::cerr << rollErrorLine(path, tooLongRefusal()) << std::endl;
         return 1;
     }
-    return writeOutput(out, rollPicture(a, rollTitle(a, path), fileNameOf(path))) ? 0 : 1;
+    const double stripSeconds = args.has("--seconds-per-strip")
+                                    ? std::strtod(args.value("--seconds-per-strip").c_str(), nullptr)
+                                    : defaultStripSeconds;
+    return writeOutput(out, rollPicture(a, rollTitle(a, path), fileNameOf(path), stripSeconds))
+               ? 0
+               : 1;
 }
