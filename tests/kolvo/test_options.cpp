@@ -175,7 +175,7 @@ TEST(Commands, HelpShowsEveryOptionWithinItsColumn) {
         EXPECT_EQ(commandNamed(command.name), &command);
     }
     EXPECT_EQ(commandNamed("frobnicate"), nullptr);
-    EXPECT_EQ(commands().size(), 7u);
+    EXPECT_EQ(commands().size(), 8u);
 }
 
 // The texts that name the organs name every organ of the registry.

@@ -43,6 +43,14 @@ TEST(Json, StringsAreQuotedEscapedAndUtf8) {
     EXPECT_EQ(jsonString("say \"hi\" \\o/"), "\"say \\\"hi\\\" \\\\o/\"");
     EXPECT_EQ(jsonString("a\nb\tc\x1f\x7f" "d"), "\"a\\u000ab\\u0009c\\u001f\\u007fd\"");
     EXPECT_EQ(jsonString("Caf\xe9"), "\"Caf\xc3\xa9\"");
+    // In a script element nothing can close it or end a line of script:
+    // every <, >, & and line or paragraph separator is escaped, the
+    // other three-byte characters of that row are not.
+    EXPECT_EQ(jsonString("</script><!-- a&b", JsonPlace::Script),
+              "\"\\u003c/script\\u003e\\u003c!-- a\\u0026b\"");
+    EXPECT_EQ(jsonString("x\xe2\x80\xa8y\xe2\x80\xa9z\xe2\x80\xa6\xe2\x80", JsonPlace::Script),
+              "\"x\\u2028y\\u2029z\xe2\x80\xa6\xc3\xa2\xc2\x80\"");
+    EXPECT_EQ(jsonString("<&>\xe2\x80\xa8"), "\"<&>\xe2\x80\xa8\"");
 }
 
 TEST(Json, NumbersAreWholeOrTwelveDigitsAndNoneIsNull) {

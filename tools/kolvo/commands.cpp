@@ -139,6 +139,31 @@ std::vector<Command> makeCommands() {
          "Exit status: 0 played, 1 a roll refused or no audio output, 130 stopped.\n",
          1, -1, "play needs at least one roll"},
 
+        {"page",
+         "page ROLL... [-o OUT.html]     a web page that plays the roll as it passes",
+         "Usage: kolvo page ROLL... [-o OUT.html | --out-dir DIR] " + organChoice +
+             "\n"
+             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE] [-q] [-v]",
+         "Writes for each roll one self-contained HTML page that plays the roll, as\n"
+         "kolvo render renders it, while the roll passes a fixed tracker bar: the\n"
+         "holes under the bar light up as they sound, a lamp for each register, the\n"
+         "stop, the bells and the shutter shows the organ's state.  Nothing is\n"
+         "fetched from anywhere.  The page is named after the roll (demo165.mid\n"
+         "gives demo165.html) in the working directory, or in DIR.",
+         {{"-o", "--out", "OUT.html", "the page, for a single roll; \"-\" writes it to\n"
+                                      "standard output"},
+          {nullptr, "--out-dir", "DIR", "where the pages named after the rolls go"},
+          organOption(),
+          tempoOption(),
+          soundfontOption(),
+          {nullptr, "--audio", "FILE",
+           "link this audio file (the roll as kolvo render\n"
+           "renders it) instead of embedding the audio: for\n"
+           "very long rolls; for a single roll"},
+          quietOption("progress bars"),
+          verboseOption()},
+         21, "", 1, -1, "page needs at least one roll"},
+
         {"view",
          "view ROLL [-o OUT.svg]         a picture of the roll",
          "Usage: kolvo view ROLL [-o OUT.svg] " + organChoice +

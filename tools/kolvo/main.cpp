@@ -17,7 +17,8 @@ using Run = int (*)(const Arguments& args);
 
 const std::map<std::string, Run> runs = {
     {"info", infoCommand}, {"export", exportCommand}, {"render", renderCommand},
-    {"play", playCommand}, {"view", viewCommand},     {"fix", fixCommand},
+    {"play", playCommand}, {"page", pageCommand},     {"view", viewCommand},
+    {"fix", fixCommand},
     {"dump", dumpCommand},
 };
 

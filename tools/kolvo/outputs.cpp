@@ -63,9 +63,9 @@ std::string stemOf(const std::string& path) {
     return name;
 }
 
-std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
-                                       const std::string& out, const std::string& outDir,
-                                       const AudioFormat& format) {
+std::vector<std::string> namedOutputs(const std::vector<std::string>& rolls,
+                                      const std::string& out, const std::string& outDir,
+                                      const std::string& extension) {
     if (!out.empty() && rolls.size() > 1) {
         throw UsageError("-o names the output of a single roll; use --out-dir for several");
     }
@@ -77,13 +77,19 @@ std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
     for (const std::string& roll : rolls) {
         const std::string path =
             !out.empty() ? out
-                         : (outDir.empty() ? "" : outDir + "/") + stemOf(roll) + format.extension;
+                         : (outDir.empty() ? "" : outDir + "/") + stemOf(roll) + extension;
         if (!taken.insert(path).second) {
             throw UsageError("two rolls would be rendered to " + path);
         }
         outputs.push_back(path);
     }
     return outputs;
+}
+
+std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
+                                       const std::string& out, const std::string& outDir,
+                                       const AudioFormat& format) {
+    return namedOutputs(rolls, out, outDir, format.extension);
 }
 
 std::string pictureOutput(const std::string& roll) {

@@ -32,10 +32,15 @@ const AudioFormat& formatOfFile(const std::string& path);
 std::string fileNameOf(const std::string& path);
 std::string stemOf(const std::string& path);
 
-// Where each roll renders to: `out` for a single roll; else its stem with
-// the format's extension, in `outDir` when given.  Throws UsageError when
-// `out` is given for several rolls, with `outDir` too, or when two rolls
-// would render to one file.
+// Where each roll's output goes: `out` for a single roll; else its stem
+// with `extension`, in `outDir` when given.  Throws UsageError when `out`
+// is given for several rolls, with `outDir` too, or when two rolls would
+// go to one file.
+std::vector<std::string> namedOutputs(const std::vector<std::string>& rolls,
+                                      const std::string& out, const std::string& outDir,
+                                      const std::string& extension);
+
+// Where each roll renders to: namedOutputs() with the format's extension.
 std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
                                        const std::string& out, const std::string& outDir,
                                        const AudioFormat& format);

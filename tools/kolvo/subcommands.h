@@ -11,6 +11,7 @@ int infoCommand(const Arguments& args);
 int exportCommand(const Arguments& args);
 int renderCommand(const Arguments& args);
 int playCommand(const Arguments& args);
+int pageCommand(const Arguments& args);
 int viewCommand(const Arguments& args);
 int fixCommand(const Arguments& args);
 int dumpCommand(const Arguments& args);
