@@ -6,11 +6,17 @@
     kolvo_checks.py info DIR WHAT... < info.json     each roll's organ, else its refusal's
                                                     rule; the same keys for every roll;
                                                     the values against mido's reading
+    kolvo_checks.py page PAGE.html AUDIO < info.json  a roll page: its script's hash, its
+                                                     audio (AUDIO "embedded": Ogg in the
+                                                     page, else the link), its timeline
 
 Prints what is wrong and exits 1; exits 0 when all is well.
 """
 
 import array
+import base64
+import hashlib
+import html
 import json
 import os
 import re
@@ -168,6 +174,33 @@ def check_info(folder, expected):
     return faults
 
 
+def check_page(page, audio):
+    text = open(page, encoding="utf-8").read()
+    faults = []
+    script = re.search(r"<script>(.*)</script>\n</body>", text, re.S).group(1)
+    digest = base64.b64encode(hashlib.sha256(script.encode("utf-8")).digest()).decode()
+    if "script-src 'sha256-%s'" % digest not in text:
+        faults.append("the policy does not allow the page's own script")
+    src = html.unescape(re.search(r'<audio id="audio" preload="auto" src="([^"]*)"', text).group(1))
+    if audio == "embedded":
+        prefix = "data:audio/ogg;base64,"
+        if not src.startswith(prefix) or base64.b64decode(src[len(prefix):])[:4] != b"OggS":
+            faults.append("no Ogg audio embedded")
+    elif src != audio:
+        faults.append("audio %r, expected %r" % (src[:80], audio))
+    data = json.loads(re.search(r'id="roll-data">(.*?)</script>', text, re.S).group(1))
+    names = [c["name"] for c in data["controls"]]
+    timeline = [(data["timeline"][i], names[data["timeline"][i + 1]], data["timeline"][i + 2] == 1)
+                for i in range(0, len(data["timeline"]), 3)]
+    info = json.loads(sys.stdin.buffer.read())["rolls"][0]
+    expected = [(t["time"], t["control"], t["on"]) for t in info["timeline"]]
+    if timeline != expected:
+        faults.append("timeline %s..., info has %s..." % (timeline[:3], expected[:3]))
+    if data["format"] != 1 or not 0 < data["duration"] < 3 * 3600:
+        faults.append("format %s, duration %s" % (data["format"], data["duration"]))
+    return faults
+
+
 def main(argv):
     what = argv[1]
     if what == "wav":
@@ -178,6 +211,8 @@ def main(argv):
         faults = check_png(argv[2], argv[3])
     elif what == "info":
         faults = check_info(argv[2], argv[3:])
+    elif what == "page":
+        faults = check_page(argv[2], argv[3])
     else:
         raise SystemExit(__doc__)
     for fault in faults:

@@ -122,6 +122,9 @@ int writePage(const std::string& roll, const std::string& out, const Settings& s
 
 int pageCommand(const Arguments& args) {
     const std::vector<std::string>& rolls = args.operands();
+    if (args.has("--audio") && rolls.size() > 1) {
+        throw UsageError("--audio links the audio of a single roll");
+    }
     const std::string outDir = args.value("--out-dir");
     const std::vector<std::string> outputs =
         namedOutputs(rolls, args.value("--out"), outDir, ".html");
@@ -130,9 +133,6 @@ int pageCommand(const Arguments& args) {
     settings.tempo = args.value("--tempo");
     settings.quiet = args.has("--quiet");
     settings.audioFile = args.value("--audio");
-    if (args.has("--audio") && rolls.size() > 1) {
-        throw UsageError("--audio links the audio of a single roll");
-    }
     showSynthesizerMessages(args.has("--verbose"));
 
     struct stat status;
