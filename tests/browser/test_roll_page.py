@@ -6,13 +6,18 @@ own data.
 
     test_roll_page.py [PAGE.html...] [--long PAGE.html] [--screenshot OUT.png]
     test_roll_page.py [--fixtures all|small|long]
+    test_roll_page.py --kolvo KOLVO --soundfont SF2 --makeroll MAKEROLL --longroll LONGROLL
+                      [--fixtures all|small|long]
 
 Every PAGE gets every check below but the performance ones, which the page
 of a long roll (--long) gets.  Without pages, fixture pages are made with
 fill_fixture_page.py: a small hand-written roll (embedded audio; linked
 audio that starts 1.5 s before the music; markup and script in all its
 texts), a 60-minute roll of random holes for --long, and pages whose data
-the page must refuse.
+the page must refuse.  With --kolvo the pages are the program's own:
+both demo rolls; the 150's demo roll punched again (makeroll) with markup
+and script in its texts and its file name; a 60-minute roll (longroll)
+with linked audio for --long.
 
 Exit status 0 when every check passed, 1 when one failed, 77 (skipped)
 when there is no Chromium.
@@ -35,6 +40,7 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 from devtools import Browser, ProtocolError, find_chromium  # noqa: E402
 from kolvo_checks import png_pixels  # noqa: E402
+from fill_fixture_page import HOSTILE, quiet_tone  # noqa: E402
 
 PYTHON = sys.executable
 LOAD_LIMIT = 5.0      # seconds to open the page of a 60-minute roll
@@ -423,6 +429,50 @@ def long_fixture_page(work):
     return path
 
 
+# Texts of a roll that would run or show markup if the page took them for
+# HTML or script anywhere.
+HOSTILE_SCORE = {
+    "title": HOSTILE["title"],
+    "text": HOSTILE["copyright"][0] + " \u2028 " + HOSTILE["text"][2] + " <!--<script>",
+    "copyright": HOSTILE["text"][3] + " &amp; <style>body{display:none}</style>",
+}
+
+
+def program_pages(work, args):
+    """The pages that kolvo page writes for both demo rolls and for a roll
+    of hostile texts."""
+    source = os.path.join(HERE, "..", "..")
+    score = []
+    for line in open(os.path.join(source, "tools", "scores", "demo150.txt"), encoding="utf-8"):
+        key = line.split(" ", 1)[0]
+        score.append("%s %s\n" % (key, HOSTILE_SCORE[key]) if key in HOSTILE_SCORE else line)
+    with open(os.path.join(work, "hostile.txt"), "w", encoding="utf-8") as f:
+        f.writelines(score)
+    hostile = os.path.join(work, HOSTILE["file"])
+    subprocess.run([args.makeroll, os.path.join(work, "hostile.txt"), hostile], check=True,
+                   stdout=subprocess.DEVNULL)
+    rolls = [os.path.join(source, "examples", "demo%s.mid" % organ) for organ in (165, 150)]
+    subprocess.run([args.kolvo, "page", "-q", "--soundfont", args.soundfont, "--out-dir", work,
+                    "--", hostile] + rolls, check=True, timeout=600)
+    return [os.path.join(work, os.path.splitext(os.path.basename(roll))[0] + ".html")
+            for roll in rolls + [hostile]]
+
+
+def long_program_page(work, args):
+    """The page of a 60-minute roll, its audio (a quiet tone of its
+    length) linked from a folder beside the page."""
+    roll = os.path.join(work, "sixty minutes.mid")
+    subprocess.run([args.longroll, os.path.join(HERE, "..", "..", "examples", "demo165.mid"),
+                    "60", roll], check=True, stdout=subprocess.DEVNULL)
+    page = os.path.join(work, "pages", "sixty minutes.html")
+    os.makedirs(os.path.dirname(page))
+    audio = os.path.join(work, "sixty minutes.wav")
+    with open(audio, "wb") as f:
+        f.write(quiet_tone(61 * 60))
+    subprocess.run([args.kolvo, "page", "--audio", audio, "-o", page, roll], check=True, timeout=600)
+    return page
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("pages", nargs="*", help="roll pages to check (default: the fixtures)")
@@ -430,6 +480,10 @@ def main(argv):
     parser.add_argument("--screenshot", help="keep the first page's screenshot here")
     parser.add_argument("--fixtures", choices=("all", "small", "long"), default="all",
                         help="without pages: which fixture pages (default all)")
+    parser.add_argument("--kolvo", help="make the pages with this program")
+    parser.add_argument("--soundfont", help="for --kolvo: the soundfont")
+    parser.add_argument("--makeroll", help="for --kolvo: the roll maker")
+    parser.add_argument("--longroll", help="for --kolvo: the long roll maker")
     args = parser.parse_args(argv)
 
     chromium = find_chromium()
@@ -439,7 +493,12 @@ def main(argv):
     with tempfile.TemporaryDirectory(prefix="kolvo-page-") as work:
         bad = []
         pages, long_pages = args.pages, args.long
-        if not pages and not long_pages:
+        if args.kolvo:
+            if args.fixtures != "long":
+                pages = program_pages(work, args)
+            if args.fixtures != "small":
+                long_pages = [long_program_page(work, args)]
+        elif not pages and not long_pages:
             if args.fixtures != "long":
                 pages, bad = fixture_pages(work)
             if args.fixtures != "small":
