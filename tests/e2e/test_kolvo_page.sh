@@ -2,7 +2,8 @@
 # the working directory or in --out-dir, with the roll's audio embedded as
 # Ogg Vorbis (or linked with --audio, by its path from the page), the
 # policy's hash that of its own script, and the organ's timeline as kolvo
-# info has it.  A refused roll costs only its own page and gives exit 1.
+# info has it.  A refused roll costs only its own page and gives exit 1;
+# -j makes several at once.
 
 source "$(dirname "$0")/lib.sh"
 kolvo_setup
@@ -19,8 +20,9 @@ check_page() {
     check page "$1" "$3" <"$WORK/info.json"
 }
 
-# Several rolls, one refused: each page made, one error line, status 1.
-run_program "$KOLVO" page -q --out-dir pages "$DEMO165" junk.mid "$DEMO150"
+# Several rolls, two at once, one refused: each page made, one error line,
+# status 1.
+run_program "$KOLVO" page -q -j 2 --out-dir pages "$DEMO165" junk.mid "$DEMO150"
 expect_status 1
 expect_stderr_only "kolvo: File: junk.mid is not a MIDI file"
 for organ in 165 150; do

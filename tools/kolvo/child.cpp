@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,8 +17,26 @@ namespace {
 
 volatile pid_t waitingFor = 0;
 
+// The children of runInChildren() that are running; 0 in a free place.
+const int mostChildren = 1024;
+volatile pid_t runningChildren[mostChildren] = {};
+
 std::runtime_error systemError(const char* what) {
     return std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+}
+
+// In the child: does the work and ends with its status.
+[[noreturn]] void workAndExit(const std::function<int()>& work) {
+    int status = 1;
+    try {
+        status = work();
+    } catch (const std::exception& e) {
+        std::cerr << "kolvo: " << e.what() << std::endl;
+    }
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    _exit(status);
 }
 
 }  // namespace
@@ -42,16 +61,7 @@ ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput) {
             close(channel[0]);
             close(channel[1]);
         }
-        int status = 1;
-        try {
-            status = work();
-        } catch (const std::exception& e) {
-            std::cerr << "kolvo: " << e.what() << std::endl;
-        }
-        std::cout.flush();
-        std::cerr.flush();
-        std::fflush(nullptr);
-        _exit(status);
+        workAndExit(work);
     }
 
     waitingFor = child;
@@ -83,6 +93,49 @@ ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput) {
     return outcome;
 }
 
+void runInChildren(const std::vector<std::function<int()>>& works, int parallel,
+                   const std::function<void(size_t index, int status)>& done) {
+    parallel = std::max(1, std::min(parallel, mostChildren));
+    std::vector<size_t> workOf(mostChildren);  // the index of each place's work
+    size_t next = 0;
+    int running = 0;
+    while ((next < works.size() && !interrupted) || running > 0) {
+        for (int place = 0; place < parallel && next < works.size() && !interrupted; place++) {
+            if (runningChildren[place] != 0) {
+                continue;
+            }
+            std::cout.flush();
+            std::cerr.flush();
+            std::fflush(nullptr);
+            const pid_t child = fork();
+            if (child < 0) {
+                throw systemError("cannot start a child process");
+            }
+            if (child == 0) {
+                workAndExit(works[next]);
+            }
+            runningChildren[place] = child;
+            workOf[place] = next++;
+            running++;
+        }
+        int waitStatus = 0;
+        const pid_t ended = wait(&waitStatus);
+        if (ended < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw systemError("cannot wait for a child process");
+        }
+        for (int place = 0; place < parallel; place++) {
+            if (runningChildren[place] == ended) {
+                runningChildren[place] = 0;
+                running--;
+                done(workOf[place], exitStatusOf(waitStatus));
+            }
+        }
+    }
+}
+
 int exitStatusOf(int waitStatus) {
     if (WIFEXITED(waitStatus)) {
         return WEXITSTATUS(waitStatus);
@@ -105,6 +158,11 @@ void onInterrupt(int) {
     interrupted = 1;
     if (const pid_t child = runningChild()) {
         kill(child, SIGINT);
+    }
+    for (const volatile pid_t& child : runningChildren) {
+        if (child != 0) {
+            kill(child, SIGINT);
+        }
     }
 }
 

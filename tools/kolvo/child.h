@@ -10,6 +10,7 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct ChildOutcome {
     int status;          // the exit status; 128 + the signal when one ended it
@@ -20,6 +21,13 @@ struct ChildOutcome {
 // `keepOutput` the child's standard output goes into a pipe and comes
 // back in the outcome; otherwise the child shares the parent's.
 ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput);
+
+// Runs each piece of work in a child process of its own (sharing the
+// parent's output), `parallel` at once, in order; after Ctrl-C no further
+// one starts.  `done` hears of each as it ends, with its index and exit
+// status.
+void runInChildren(const std::vector<std::function<int()>>& works, int parallel,
+                   const std::function<void(size_t index, int status)>& done);
 
 // The exit status of a process from waitpid()'s status: 128 + the signal
 // when one ended it.
@@ -37,7 +45,8 @@ extern volatile std::sig_atomic_t interrupted;
 
 // From now on Ctrl-C and SIGTERM set `interrupted` instead of ending the
 // process, and pass the signal on to the child that runInChild() waits for
-// (a Ctrl-C from the terminal has reached it already).
+// or the children of runInChildren() (a Ctrl-C from the terminal has
+// reached them already).
 void catchInterrupt();
 
 #endif

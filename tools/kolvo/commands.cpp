@@ -58,6 +58,11 @@ Option quietOption(const char* what) {
     return {"-q", "--quiet", "", std::string("no soundfont line and no ") + what};
 }
 
+Option jobsOption(const char* what) {
+    return {"-j", "--jobs", "N", std::string(what) + " at once (default: the number of cores)",
+            checkCount};
+}
+
 Option verboseOption() {
     return {"-v", "--verbose", "", "FluidSynth's own errors and warnings too"};
 }
@@ -116,8 +121,7 @@ std::vector<Command> makeCommands() {
           soundfontOption(),
           {nullptr, "--format", "FORMAT", formatHelp(),
            [](const std::string&, const std::string& value) { formatNamed(value); }},
-          {"-j", "--jobs", "N", "rolls rendered at once (default: the number of cores)",
-           checkCount},
+          jobsOption("rolls rendered"),
           quietOption("progress bars"),
           verboseOption(),
           // A child of a parallel rendering reports its progress there.
@@ -143,7 +147,7 @@ std::vector<Command> makeCommands() {
          "page ROLL... [-o OUT.html]     a web page that plays the roll as it passes",
          "Usage: kolvo page ROLL... [-o OUT.html | --out-dir DIR] " + organChoice +
              "\n"
-             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE] [-q] [-v]",
+             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE] [-j N] [-q] [-v]",
          "Writes for each roll one self-contained HTML page that plays the roll, as\n"
          "kolvo render renders it, while the roll passes a fixed tracker bar: the\n"
          "holes under the bar light up as they sound, a lamp for each register, the\n"
@@ -160,6 +164,7 @@ std::vector<Command> makeCommands() {
            "link this audio file (the roll as kolvo render\n"
            "renders it) instead of embedding the audio: for\n"
            "very long rolls; for a single roll"},
+          jobsOption("pages made"),
           quietOption("progress bars"),
           verboseOption()},
          21, "", 1, -1, "page needs at least one roll"},

@@ -1,11 +1,12 @@
 // kolvo page: a roll page per roll, one self-contained HTML file that plays
 // the roll and moves it past the tracker bar.  Each roll is handled in a
-// child process of its own, so that a roll on which the library ends the
-// process ends only that child.
+// child process of its own, -j at once, so that a roll on which the
+// library ends the process ends only that child.
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "child.h"
@@ -153,19 +155,31 @@ int pageCommand(const Arguments& args) {
                   << std::endl;
         return 1;
     }
+    const int parallel = std::min(
+        static_cast<int>(rolls.size()),
+        args.has("--jobs") ? countOf(args.value("--jobs"))
+                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    // Rolls made at once share the terminal: each says when it is done
+    // instead of drawing its progress.
+    const bool sayDone = parallel > 1 && !settings.quiet && stderrIsTerminal();
+    settings.quiet = settings.quiet || parallel > 1;
+    std::vector<std::function<int()>> works;
+    for (size_t i = 0; i < rolls.size(); i++) {
+        works.push_back([&, i] { return writePage(rolls[i], outputs[i], settings); });
+    }
     catchInterrupt();
     int exitStatus = 0;
-    for (size_t i = 0; i < rolls.size() && !interrupted; i++) {
-        const ChildOutcome outcome =
-            runInChild([&] { return writePage(rolls[i], outputs[i], settings); }, false);
-        if (outcome.status > 128 && outcome.status != interruptedStatus) {
+    runInChildren(works, parallel, [&](size_t i, int status) {
+        if (status > 128 && status != interruptedStatus) {
             std::cerr << rollErrorLine(rolls[i], "making its page ended with signal " +
-                                                     std::to_string(outcome.status - 128))
+                                                     std::to_string(status - 128))
                       << std::endl;
+        } else if (status == 0 && sayDone) {
+            std::cerr << rolls[i] << " -> " << outputs[i] << std::endl;
         }
-        if (outcome.status != 0 && exitStatus != interruptedStatus) {
-            exitStatus = outcome.status == interruptedStatus ? interruptedStatus : 1;
+        if (status != 0 && exitStatus != interruptedStatus) {
+            exitStatus = status == interruptedStatus ? interruptedStatus : 1;
         }
-    }
+    });
     return interrupted ? interruptedStatus : exitStatus;
 }
