@@ -57,19 +57,4 @@ for row in "${rows[@]}"; do
     check_page "$page" "$DEMO150" "$src"
 done
 
-# What is refused, with its status and its one line.
-cases=(
-    "1|kolvo: nothing.ogg: no audio file there to link|page --audio nothing.ogg demo.mid"
-    "2|kolvo page: --audio links the audio of a single roll (see kolvo page --help)|page --audio x.ogg demo.mid demo.mid"
-    "2|kolvo page: -o names the output of a single roll; use --out-dir for several (see kolvo page --help)|page -o x.html demo.mid junk.mid"
-    "2|kolvo page: page needs at least one roll (see kolvo page --help)|page"
-)
-for case in "${cases[@]}"; do
-    IFS='|' read -r status line args <<<"$case"
-    # shellcheck disable=SC2086
-    run_program "$KOLVO" $args
-    expect_status "$status"
-    expect_stderr_only "$line"
-done
-
 e2e_finish

@@ -25,6 +25,19 @@ std::runtime_error systemError(const char* what) {
     return std::runtime_error(std::string(what) + ": " + std::strerror(errno));
 }
 
+// Forks, after flushing what the parent has buffered (it must not be
+// written twice); 0 in the child.
+pid_t forkChild() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        throw systemError("cannot start a child process");
+    }
+    return child;
+}
+
 // In the child: does the work and ends with its status.
 [[noreturn]] void workAndExit(const std::function<int()>& work) {
     int status = 1;
@@ -46,15 +59,7 @@ ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput) {
     if (keepOutput && pipe(channel) != 0) {
         throw systemError("cannot make a pipe");
     }
-    // What the parent has buffered must not be written twice.
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-
-    const pid_t child = fork();
-    if (child < 0) {
-        throw systemError("cannot start a child process");
-    }
+    const pid_t child = forkChild();
     if (child == 0) {
         if (keepOutput) {
             dup2(channel[1], STDOUT_FILENO);
@@ -104,13 +109,7 @@ void runInChildren(const std::vector<std::function<int()>>& works, int parallel,
             if (runningChildren[place] != 0) {
                 continue;
             }
-            std::cout.flush();
-            std::cerr.flush();
-            std::fflush(nullptr);
-            const pid_t child = fork();
-            if (child < 0) {
-                throw systemError("cannot start a child process");
-            }
+            const pid_t child = forkChild();
             if (child == 0) {
                 workAndExit(works[next]);
             }

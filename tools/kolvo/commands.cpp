@@ -2,7 +2,9 @@
 
 #include "commands.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 #include "driver.h"
 #include "messages.h"
@@ -308,4 +310,9 @@ void checkStripSeconds(const std::string& name, const std::string& value) {
 
 int countOf(const std::string& value) {
     return static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+}
+
+int jobsOf(const Arguments& args) {
+    return args.has("--jobs") ? countOf(args.value("--jobs"))
+                              : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }

@@ -43,4 +43,7 @@ RollIntake intakeOf(const Command& command, const Arguments& args);
 // number.
 int countOf(const std::string& value);
 
+// How many rolls -j asks to handle at once; by default the number of cores.
+int jobsOf(const Arguments& args);
+
 #endif

@@ -2,6 +2,8 @@
 
 #include "outputs.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -94,6 +96,15 @@ std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
 
 std::string pictureOutput(const std::string& roll) {
     return stemOf(roll) + ".svg";
+}
+
+bool makeOutputFolder(const std::string& dir) {
+    if (!dir.empty() && mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+        std::cerr << "kolvo: " << dir << ": cannot make the folder: " << std::strerror(errno)
+                  << std::endl;
+        return false;
+    }
+    return true;
 }
 
 bool writeOutput(const std::string& path, const std::string& bytes) {

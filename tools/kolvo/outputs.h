@@ -49,6 +49,10 @@ std::vector<std::string> renderOutputs(const std::vector<std::string>& rolls,
 // the working directory.
 std::string pictureOutput(const std::string& roll);
 
+// Makes the folder `dir` unless it exists (or is empty).  False, after a
+// line on standard error, when it cannot.
+bool makeOutputFolder(const std::string& dir);
+
 // Writes `bytes` to the file at `path`, replacing what it held, or to
 // standard output for "-".  False, after a line on standard error, when it
 // cannot.

@@ -15,7 +15,6 @@
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "child.h"
@@ -150,15 +149,10 @@ int pageCommand(const Arguments& args) {
             return 1;
         }
     }
-    if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST) {
-        std::cerr << "kolvo: " << outDir << ": cannot make the folder: " << std::strerror(errno)
-                  << std::endl;
+    if (!makeOutputFolder(outDir)) {
         return 1;
     }
-    const int parallel = std::min(
-        static_cast<int>(rolls.size()),
-        args.has("--jobs") ? countOf(args.value("--jobs"))
-                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    const int parallel = std::min(static_cast<int>(rolls.size()), jobsOf(args));
     // Rolls made at once share the terminal: each says when it is done
     // instead of drawing its progress.
     const bool sayDone = parallel > 1 && !settings.quiet && stderrIsTerminal();

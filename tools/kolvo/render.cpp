@@ -295,9 +295,7 @@ int renderCommand(const Arguments& args) {
     settings.format = args.has("--format") ? &formatNamed(args.value("--format"))
                       : out.empty()         ? &audioFormats()[0]
                                             : &formatOfFile(out);
-    const int parallel =
-        args.has("--jobs") ? countOf(args.value("--jobs"))
-                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int parallel = jobsOf(args);
     // A child of a parallel rendering.
     const int progressFd = args.has("--progress-fd") ? countOf(args.value("--progress-fd")) : -1;
     const std::string outDir = args.value("--out-dir");
@@ -323,9 +321,7 @@ int renderCommand(const Arguments& args) {
         return 1;
     }
 
-    if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST) {
-        std::cerr << "kolvo: " << outDir << ": cannot make the folder: " << std::strerror(errno)
-                  << std::endl;
+    if (!makeOutputFolder(outDir)) {
         return 1;
     }
     catchInterrupt();
