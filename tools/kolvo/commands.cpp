@@ -149,7 +149,8 @@ std::vector<Command> makeCommands() {
          "page ROLL... [-o OUT.html]     a web page that plays the roll as it passes",
          "Usage: kolvo page ROLL... [-o OUT.html | --out-dir DIR] " + organChoice +
              "\n"
-             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE] [-j N] [-q] [-v]",
+             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE] [-j N]\n"
+             "                  [-q] [-v]",
          "Writes for each roll one self-contained HTML page that plays the roll, as\n"
          "kolvo render renders it, while the roll passes a fixed tracker bar: the\n"
          "holes under the bar light up as they sound, a lamp for each register, the\n"
@@ -169,7 +170,7 @@ std::vector<Command> makeCommands() {
           jobsOption("pages made"),
           quietOption("progress bars"),
           verboseOption()},
-         21, "", 1, -1, "page needs at least one roll"},
+         22, "", 1, -1, "page needs at least one roll"},
 
         {"view",
          "view ROLL [-o OUT.svg]         a picture of the roll",

@@ -51,7 +51,8 @@ bool embeddedAudio(const Arrangement& a, const std::string& soundfont,
         return false;
     }
     close(fd);
-    const RenderRequest request{a.file, a.firstNoteTick, soundfont, path, "oga"};
+    const RenderRequest request{a.file, a.firstNoteTick, soundfont, path,
+                                formatNamed("ogg").fluidType};
     audio.seconds = renderToFile(request, progress, interrupted, error);
     if (audio.seconds < 0.0) {
         std::remove(path.c_str());
