@@ -46,6 +46,8 @@ TEST(PageData, HoldsTheRollsTextsHolesAndControlChangesInPlayingSeconds) {
     }
     EXPECT_EQ(data.find("100,"), std::string::npos);  // outside the scale
     EXPECT_DOUBLE_EQ(firstNoteSeconds(a), 0.0);      // no hole sounds
+    audio.offset = -firstNoteSeconds(a);
+    EXPECT_NE(pageData(a, "", "", audio).find("\"audio_offset\":0,"), std::string::npos);
 }
 
 PageAssets assets(const char* html) {

@@ -17,9 +17,10 @@
 
 namespace {
 
-// Seconds to the millisecond, as the page's times are written.
+// Seconds to the millisecond, as the page's times are written (adding 0
+// makes -0 a plain 0).
 std::string seconds(double value) {
-    return jsonNumber(std::round(value * 1000.0) / 1000.0);
+    return jsonNumber(std::round(value * 1000.0) / 1000.0 + 0.0);
 }
 
 std::string text(const std::string& value) {
