@@ -57,4 +57,10 @@ for row in "${rows[@]}"; do
     check_page "$page" "$DEMO150" "$src"
 done
 
+# The rolls are taken in as --shift asks: the 150's roll an octave up is
+# the 165's.
+run_program "$KOLVO" page --audio "sound files/demo 150&.ogg" --shift 12 -o up.html demo.mid
+expect_status 0
+grep -qF '"organ":"Wurlitzer 165"' "$RUN_DIR/up.html" || fail "--shift 12 did not reach the page"
+
 e2e_finish

@@ -149,8 +149,8 @@ std::vector<Command> makeCommands() {
          "page ROLL... [-o OUT.html]     a web page that plays the roll as it passes",
          "Usage: kolvo page ROLL... [-o OUT.html | --out-dir DIR] " + organChoice +
              "\n"
-             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE] [-j N]\n"
-             "                  [-q] [-v]",
+             "                  [--tempo BPM] [--soundfont SF2] [--audio FILE]\n"
+             "                  [--shift N] [--join] [-j N] [-q] [-v]",
          "Writes for each roll one self-contained HTML page that plays the roll, as\n"
          "kolvo render renders it, while the roll passes a fixed tracker bar: the\n"
          "holes under the bar light up as they sound, a lamp for each register, the\n"
@@ -162,6 +162,8 @@ std::vector<Command> makeCommands() {
           {nullptr, "--out-dir", "DIR", "where the pages named after the rolls go"},
           organOption(),
           tempoOption(),
+          shiftOption(),
+          joinOption(),
           soundfontOption(),
           {nullptr, "--audio", "FILE",
            "link this audio file (the roll as kolvo render\n"
