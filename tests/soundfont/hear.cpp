@@ -109,10 +109,17 @@ std::vector<double> spectrum(const std::vector<float>& x, double from) {
     return mag;
 }
 
-double peakHz(const std::vector<double>& mag) {
-    const std::size_t k = std::max_element(mag.begin() + 1, mag.end() - 1) - mag.begin();
+Peak peakIn(const std::vector<double>& mag, double lowHz, double highHz) {
+    const auto bin = [](double hz) { return static_cast<std::size_t>(hz * fftSize / rate); };
+    const auto from = mag.begin() + std::max<std::size_t>(bin(lowHz), 1);
+    const auto to = mag.begin() + std::min(bin(highHz) + 1, mag.size() - 1);
+    const std::size_t k = std::max_element(from, to) - mag.begin();
     const double a = std::log(mag[k - 1]), b = std::log(mag[k]), c = std::log(mag[k + 1]);
-    return (k + 0.5 * (a - c) / (a - 2.0 * b + c)) * rate / fftSize;
+    return {(k + 0.5 * (a - c) / (a - 2.0 * b + c)) * rate / fftSize, db(mag[k])};
+}
+
+double peakHz(const std::vector<double>& mag) {
+    return peakIn(mag, 0.0, rate / 2.0).hz;
 }
 
 double centroidHz(const std::vector<double>& mag) {

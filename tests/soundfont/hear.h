@@ -46,6 +46,11 @@ double loudness(const Sound& s);
 std::vector<double> spectrum(const std::vector<float>& x, double from);
 // The strongest frequency, between bins by a parabola through the peak.
 double peakHz(const std::vector<double>& mag);
+// The strongest partial from `lowHz` to `highHz`: its frequency and level.
+struct Peak {
+    double hz, db;
+};
+Peak peakIn(const std::vector<double>& mag, double lowHz, double highHz);
 // The centre of the power spectrum (|X|^2 as weights) from 0 to 16 kHz.
 double centroidHz(const std::vector<double>& mag);
 
