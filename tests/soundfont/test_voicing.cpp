@@ -273,10 +273,8 @@ TEST(Voicing, TheSnareTapsForAShortHoleAndRollsForALongOne) {
     for (int note : drums) {
         const bool snare = note == 38 || note == 40;
         const std::string what = "drum " + std::to_string(note);
-        for (double hole : {0.05, 0.08}) {
-            const std::vector<double> tap = strokes(synth.hold(drumBank, 0, {note}, 65, hole, 1.5).mid());
-            EXPECT_EQ(tap.size(), 1u) << what << " held " << hole << " s";
-        }
+        const std::vector<double> tap = strokes(synth.hold(drumBank, 0, {note}, 65, 0.05, 1.5).mid());
+        EXPECT_EQ(tap.size(), 1u) << what << " held 0.05 s";
         const double held = 0.6;
         const std::vector<float> x = synth.hold(drumBank, 0, {note}, 65, held, 1.5).mid();
         const std::vector<double> roll = strokes(x);
