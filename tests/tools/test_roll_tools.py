@@ -45,11 +45,11 @@ def check(name, ok, detail=""):
     (passed if ok else failures).append(name)
 
 
-def makeroll(music, name="roll"):
+def makeroll(music, name="roll", filler=FILLER):
     """makeroll on the heading, `music` and the filler: (status, stderr lines, roll path)."""
     score, roll = os.path.join(WORK, name + ".txt"), os.path.join(WORK, name + ".mid")
     with open(score, "w") as out:
-        out.write(HEAD + music + FILLER)
+        out.write(HEAD + music + filler)
     if os.path.exists(roll):
         os.remove(roll)
     run = subprocess.run([MAKEROLL, score, roll], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -107,6 +107,21 @@ for name, music, expected in TIMING:
     found = holes(roll) if status == 0 else {}
     check(name, expected in found.values(), errors or sorted(found.values()))
 
+# In 6/8 a bar lasts six eighths.
+status, errors, roll = makeroll("meter 6/8\n1-2 melody C5:4. C5 | C5 C5\n",
+                                filler="5-9 trumpet C5:4. D5 | E5 F5 | G5 C5 | D5 E5 | F5 G5\n")
+found = holes(roll) if status == 0 else {}
+check("bars of 6/8", [pipe(Q + t, 360) for t in (0, 360, 720, 1080)] in found.values(),
+      errors or sorted(found.values()))
+
+# A roll needs ten of the holes the organ counts.
+for counted, filler in ((9, "5-7 trumpet C5 D5 E5 F5 | G5 C5 D5 E5 | F5:1\n"),
+                        (10, "5-7 trumpet C5 D5 E5 F5 | G5 C5 D5 E5 | F5 G5:2.\n")):
+    status, errors, roll = makeroll("", filler=filler)
+    refused = "only 9 holes the organ counts; a roll needs at least 10"
+    check("%d holes the organ counts" % counted,
+          (status, errors[-1:]) == ((1, [errors[-1]]) if counted < 10 else (0, [])) and
+          (counted == 10 or errors[-1].endswith(refused)), (status, errors))
 # One roll read whole: a type 0 file at the score's division; texts and
 # tempo at its start; every hole a note-on at velocity 64 and a note-off on
 # channel 1; at one tick the closing holes first, each kind by key; the
