@@ -271,6 +271,14 @@ def main():
             except Exception as error:
                 print("FAIL %s: %s: %s" % (name, type(error).__name__, error))
                 failures += 1
+    # A wrong command line, an option taken for a file name among them:
+    # status 2 and the usage.
+    for args in ([], ["--dump"], ["--copy", "out.mid"], ["a.mid", "b.mid", "c.mid"]):
+        result = subprocess.run([smfcopy] + args, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, universal_newlines=True)
+        if result.returncode != 2 or not result.stderr.startswith("Usage: smfcopy"):
+            print("FAIL command line %s: status %d" % (args, result.returncode))
+            failures += 1
     print("%s: %d failure(s)" % ("FAIL" if failures else "PASS", failures))
     return 1 if failures else 0
 
