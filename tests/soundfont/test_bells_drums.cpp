@@ -46,17 +46,20 @@ TEST(Bells, RingWithTheirInharmonicPartialsAndHigherBarsDieAwayFaster) {
         std::set<int> drums;
         const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
         for (const BarKind& kind : barKinds) {
-            const auto row = std::find_if(organ->layout.begin(), organ->layout.end(),
-                                          [&](const TrackLayout& r) { return r.rank == kind.rank; });
+            const auto row =
+                std::find_if(organ->layout.begin(), organ->layout.end(),
+                             [&](const TrackLayout& r) { return r.rank == kind.rank; });
             if (row == organ->layout.end()) {
                 continue;
             }
             const std::set<int>& keys = notes.at(row->track);
             double before = 0.0;  // dB its fundamental falls from 0.1 to 0.5 s
-            for (int key : {*keys.begin(), *std::next(keys.begin(), keys.size() / 2), *keys.rbegin()}) {
+            const int middle = *std::next(keys.begin(), keys.size() / 2);
+            for (int key : {*keys.begin(), middle, *keys.rbegin()}) {
                 SCOPED_TRACE(std::string(organ->name) + " " + row->name + " key " +
                              std::to_string(key));
-                const std::vector<float> x = synth.play(organ->bank, row->program, key, 65, 2.0, 0.5);
+                const std::vector<float> x =
+                    synth.play(organ->bank, row->program, key, 65, 2.0, 0.5);
                 const std::vector<double> mag = spectrum(x, 0.005);
                 const Peak f0 = peakIn(mag, 0.97 * keyHz(key), 1.03 * keyHz(key));
                 EXPECT_NEAR(cents(f0.hz / keyHz(key)), 0.0, 3.0);

@@ -123,10 +123,10 @@ TEST(SoundfontStructure, ASecondLoaderReadsTheFileAndEverySample) {
         // Below full scale, and no point wrapped round from one end of the
         // range to the other.
         std::vector<gint16> points(size);
-        ASSERT_TRUE(ipatch_sample_read_transform(
-            IPATCH_SAMPLE(sample), 0, size, points.data(),
-            IPATCH_SAMPLE_16BIT | IPATCH_SAMPLE_MONO | IPATCH_SAMPLE_SIGNED | IPATCH_SAMPLE_ENDIAN_HOST,
-            IPATCH_SAMPLE_UNITY_CHANNEL_MAP, nullptr));
+        const int format = IPATCH_SAMPLE_16BIT | IPATCH_SAMPLE_MONO | IPATCH_SAMPLE_SIGNED |
+                           IPATCH_SAMPLE_ENDIAN_HOST;
+        ASSERT_TRUE(ipatch_sample_read_transform(IPATCH_SAMPLE(sample), 0, size, points.data(),
+                                                 format, IPATCH_SAMPLE_UNITY_CHANNEL_MAP, nullptr));
         int peak = 0, step = 0;
         for (guint i = 0; i < size; ++i) {
             peak = std::max(peak, std::abs(int{points[i]}));

@@ -133,7 +133,7 @@ notes = [(t, m) for t, m in events if m.type in ("note_on", "note_off")]
 check("a type 0 roll at the score's division",
       (roll.type, len(roll.tracks), roll.ticks_per_beat) == (0, 1, Q),
       (roll.type, len(roll.tracks), roll.ticks_per_beat))
-metas = [(t, m.type, getattr(m, "text", None) or getattr(m, "name", None) or getattr(m, "tempo", None))
+metas = [(t, m.type, getattr(m, "text", None) or getattr(m, "name", None) or m.dict().get("tempo"))
          for t, m in events if m.is_meta and m.type != "end_of_track"]
 check("texts and tempo at the start", sorted(metas, key=str) == sorted(
     [(0, "copyright", "A copyright"), (0, "track_name", "A Title"), (0, "text", "A text"),
