@@ -18,11 +18,9 @@ struct Synthesizer::Objects {
     fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
     fluid_audio_driver_t* audio = nullptr;
-    fluid_file_renderer_t* renderer = nullptr;
 
     ~Objects() {
         delete_fluid_audio_driver(audio);
-        delete_fluid_file_renderer(renderer);
         delete_fluid_player(player);
         delete_fluid_synth(synth);
         delete_fluid_settings(settings);
@@ -71,8 +69,10 @@ fluid_audio_driver_t* openAudioDriver(fluid_settings_t* settings, fluid_synth_t*
 }
 
 void applySetup(fluid_settings_t* settings, const SynthesizerSetup& setup) {
-    if (setup.output == SoundOutput::Offline) {
+    if (setup.output == SoundOutput::Offline || setup.playerFollowsSamples) {
         fluid_settings_setstr(settings, "player.timing-source", "sample");
+    }
+    if (setup.output == SoundOutput::Offline) {
         fluid_settings_setint(settings, "synth.lock-memory", 0);
     }
     fluid_settings_setnum(settings, "synth.gain", setup.gain);
@@ -110,7 +110,6 @@ const char* failureMessage(SynthesizerFailure failure) {
         case SynthesizerFailure::Soundfont: return "Cannot load the soundfont";
         case SynthesizerFailure::Arrangement:
             return "Cannot hand the arrangement to the synthesizer's player";
-        case SynthesizerFailure::AudioFile: return "Cannot write the audio file";
     }
     return "";
 }
@@ -189,34 +188,14 @@ int Synthesizer::activeVoices() const {
     return fluid_synth_get_active_voice_count(objects_->synth);
 }
 
-void Synthesizer::setGain(double gain) {
-    fluid_synth_set_gain(objects_->synth, static_cast<float>(gain));
-}
-
 double Synthesizer::sampleRate() const {
     double rate = 44100.0;
     fluid_settings_getnum(objects_->settings, "synth.sample-rate", &rate);
     return rate;
 }
 
-int Synthesizer::periodSize() const {
-    int size = 64;
-    fluid_settings_getint(objects_->settings, "audio.period-size", &size);
-    return size;
-}
-
-bool Synthesizer::openAudioFile() {
-    objects_->renderer = new_fluid_file_renderer(objects_->synth);
-    return objects_->renderer != nullptr;
-}
-
-bool Synthesizer::renderBlock() {
-    return fluid_file_renderer_process_block(objects_->renderer) == FLUID_OK;
-}
-
-void Synthesizer::closeAudioFile() {
-    delete_fluid_file_renderer(objects_->renderer);
-    objects_->renderer = nullptr;
+bool Synthesizer::render(float* left, float* right, int frames) {
+    return fluid_synth_write_float(objects_->synth, frames, left, 0, 1, right, 0, 1) == FLUID_OK;
 }
 
 void showSynthesizerMessages(bool show) {

@@ -34,7 +34,10 @@ struct SynthesizerSetup {
     // The sound libraries below the audio driver print their own lines when
     // there is no audio output; kept off standard error when quiet.
     bool quietAudioDriver = false;
-    std::string fileName;      // audio.file.name: where the file renderer writes
+    // The MIDI file player follows the samples rendered rather than the
+    // system clock, so that it stands still while the sound does.
+    bool playerFollowsSamples = false;
+    std::string fileName;      // audio.file.name: where the "file" driver writes
     std::string fileType;      // audio.file.type: "wav", "flac", "oga"
 };
 
@@ -47,7 +50,6 @@ enum class SynthesizerFailure {
     AudioOutput,  // "Cannot open the audio output"
     Soundfont,    // "Cannot load the soundfont"
     Arrangement,  // "Cannot hand the arrangement to the synthesizer's player"
-    AudioFile,    // "Cannot write the audio file"
 };
 
 // The failure in our words, as the players print it.
@@ -85,16 +87,12 @@ class Synthesizer {
     // The synthesizer.
     void allNotesOff();
     int activeVoices() const;
-    void setGain(double gain);
     double sampleRate() const;
-    int periodSize() const;  // samples rendered in one block
 
-    // Offline, into the setup's file: opening creates it (false, with errno
-    // set where the system said why, when it cannot be made); each block
-    // renders periodSize() samples; closing finishes the file.
-    bool openAudioFile();
-    bool renderBlock();
-    void closeAudioFile();
+    // Offline: renders the next `frames` stereo frames into `left` and
+    // `right`, advancing the player by as much.  False when FluidSynth
+    // cannot.
+    bool render(float* left, float* right, int frames);
 
   private:
     struct Objects;

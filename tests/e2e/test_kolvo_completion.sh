@@ -31,7 +31,7 @@ while IFS='|' read -r line expected; do
     [ "$got" = "$expected" ] || fail "$line ...: offered '$got', expected '$expected'"
 done <<'TABLE'
 kolvo render --organ|150 165 |
-kolvo render --format|flac ogg wav |
+kolvo render --format|flac mp3 ogg opus wav |
 kolvo info|a.mid b.MID rolls |
 kolvo render demo.mid -o|a.mid b.MID notes.txt rolls |
 TABLE

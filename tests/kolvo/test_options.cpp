@@ -187,8 +187,8 @@ TEST(Commands, HelpNamesTheOrgansOfTheRegistry) {
     EXPECT_NE(render.find("[--organ 165|150]"), std::string::npos);
     EXPECT_NE(render.find("  --organ 165|150    the organ; found by trying both"),
               std::string::npos);
-    EXPECT_NE(render.find("[--format wav|flac|ogg]"), std::string::npos);
-    EXPECT_NE(render.find("--format FORMAT    wav (the default), flac or ogg;"),
+    EXPECT_NE(render.find("[--format wav|flac|ogg|opus|mp3]"), std::string::npos);
+    EXPECT_NE(render.find("--format FORMAT    wav (the default), flac, ogg, opus or mp3;"),
               std::string::npos);
     EXPECT_NE(helpText(*commandNamed("info")).find("(165, 150 or neither, why, and what"),
               std::string::npos);
@@ -271,7 +271,8 @@ TEST(Commands, EachSubcommandCountsItsOperandsAndChecksItsValues) {
          "Output tempo must be between 10.0 and 200.0"},
         {"export", {"--tempo=60", "r.mid", "-"}, ""},
         {"render", {"-q"}, "render needs at least one roll"},
-        {"render", {"--format", "mp3", "r.mid"}, "--format takes wav, flac or ogg, not \"mp3\""},
+        {"render", {"--format", "aiff", "r.mid"},
+         "--format takes wav, flac, ogg, opus or mp3, not \"aiff\""},
         {"render", {"--jobs=0", "r.mid"}, "-j takes a count from 1 to 1024, not \"0\""},
         {"render", {"--progress-fd", "x", "r.mid"},
          "--progress-fd takes a count from 1 to 1024, not \"x\""},

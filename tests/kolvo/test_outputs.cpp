@@ -45,20 +45,56 @@ TEST(OutputNames, FileNamesAndStems) {
 }
 
 TEST(OutputNames, FormatByNameOrExtension) {
-    EXPECT_STREQ(formatNamed("ogg").fluidType, "oga");
     EXPECT_STREQ(formatNamed("flac").extension, ".flac");
-    EXPECT_THROW(formatNamed("mp3"), UsageError);
+    EXPECT_THROW(formatNamed("aiff"), UsageError);
     const struct {
         const char* path;
-        const char* format;
+        const char* format;  // nullptr: none
     } cases[] = {
-        {"x.wav", "wav"},   {"x.FLAC", "flac"},     {"x.ogg", "ogg"},  {"x.oga", "ogg"},
-        {"x", "wav"},       {"dir.flac/x", "wav"},  {"x.mp3", "wav"},  {"x.flac.wav", "wav"},
+        {"x.wav", "wav"},  {"x.FLAC", "flac"},    {"x.ogg", "ogg"},   {"x.oga", "ogg"},
+        {"x.opus", "opus"}, {"x.mp3", "mp3"},     {"x", nullptr},     {"dir.flac/x", nullptr},
+        {".wav", nullptr}, {"x.mp4", nullptr},    {"x.flac.wav", "wav"},
     };
     for (const auto& c : cases) {
-        EXPECT_STREQ(formatOfFile(c.path).name, c.format) << c.path;
+        const AudioFormat* format = formatOfFile(c.path);
+        EXPECT_STREQ(format == nullptr ? nullptr : format->name, c.format) << c.path;
     }
-    EXPECT_EQ(formatChoices("|", "|"), "wav|flac|ogg");
+    EXPECT_EQ(formatChoices("|", "|"), "wav|flac|ogg|opus|mp3");
+}
+
+// The format to render to, with MP3 as a linked audio library without it
+// would have it: the name and the extension must agree, and what cannot
+// be written is named with what can.
+TEST(OutputNames, FormatChosenByNameAndExtension) {
+    const auto noMp3 = [](const AudioFormat& f) { return f.name != std::string("mp3"); };
+    const struct {
+        const char* name;
+        const char* out;
+        const char* format;  // or the usage error
+    } cases[] = {
+        {"", "", "wav"},
+        {"", "x.OGG", "ogg"},
+        {"flac", "", "flac"},
+        {"flac", "x.flac", "flac"},
+        {"opus", "x", "opus"},
+        {"", "x", "cannot tell the audio format of x: name the file .wav, .flac, .ogg or .opus"},
+        {"wav", "x.mp4",
+         "cannot tell the audio format of x.mp4: name the file .wav, .flac, .ogg or .opus"},
+        {"flac", "x.ogg", "--format flac does not match x.ogg (Ogg Vorbis)"},
+        {"", "x.mp3",
+         "the linked libsndfile cannot write MP3 files: name the file .wav, .flac, .ogg or .opus"},
+        {"mp3", "",
+         "the linked libsndfile cannot write MP3 files: name the file .wav, .flac, .ogg or .opus"},
+    };
+    for (const auto& c : cases) {
+        std::string got;
+        try {
+            got = chooseFormat(c.name, c.out, noMp3).name;
+        } catch (const UsageError& e) {
+            got = e.what();
+        }
+        EXPECT_EQ(got, c.format) << c.name << " " << c.out;
+    }
 }
 
 TEST(OutputNames, EachRollRendersToAFileOfItsOwn) {

@@ -10,6 +10,7 @@
 #include "messages.h"
 #include "organs.h"
 #include "outputs.h"
+#include "renderer.h"
 #include "rollintake.h"
 #include "rollpicture.h"
 
@@ -69,11 +70,25 @@ Option verboseOption() {
     return {"-v", "--verbose", "", "FluidSynth's own errors and warnings too"};
 }
 
+// A level in whole decibels: "-16".
+std::string decibels(double level) {
+    return std::to_string(static_cast<int>(level));
+}
+
+void checkLoudness(const std::string& name, const std::string& value) {
+    char* end = nullptr;
+    const double lufs = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || !(lufs >= quietestLoudness && lufs <= loudestLoudness)) {
+        throw UsageError(name + " takes a loudness from " + decibels(quietestLoudness) + " to " +
+                         decibels(loudestLoudness) + " LUFS, not \"" + value + "\"");
+    }
+}
+
 // "wav (the default), flac or ogg; ...": the first format is the default.
 std::string formatHelp() {
     const std::string first = audioFormats()[0].name;
     return first + " (the default)" + formatChoices(" or ", ", ").substr(first.size()) +
-           "; from OUT's extension\nwhen not given";
+           ";\nfrom OUT's extension when not given";
 }
 
 std::vector<Command> makeCommands() {
@@ -106,14 +121,19 @@ std::vector<Command> makeCommands() {
          "render ROLL... [-o OUT]        audio files, faster than real time",
          "Usage: kolvo render ROLL... [-o OUT | --out-dir DIR] " + organChoice +
              "\n"
-             "                    [--tempo BPM] [--soundfont SF2] [--format " +
+             "                    [--tempo BPM] [--soundfont SF2]\n"
+             "                    [--format " +
              formatChoices("|", "|") +
              "]\n"
-             "                    [--shift N] [--join] [-j N] [-q] [-v]",
+             "                    [--shift N] [--join] [--no-normalize | --loudness LUFS]\n"
+             "                    [-j N] [-q] [-v]",
          "Renders each roll to an audio file, offline and faster than real time,\n"
-         "from its first note to the end of its last release.  The file is named\n"
-         "after the roll (demo165.mid gives demo165.wav) in the working directory,\n"
-         "or in DIR.  Several rolls render in parallel, one process each.",
+         "from its first note until its last release has died away.  The file is\n"
+         "named after the roll (demo165.mid gives demo165.wav) in the working\n"
+         "directory, or in DIR; OUT's extension names its format.  Each file is\n"
+         "brought to " + decibels(defaultLoudness) + " LUFS (ITU-R BS.1770) with no sample above " +
+             decibels(peakCeiling) + " dBFS.\n"
+         "Several rolls render in parallel, one process each.",
          {{"-o", "--out", "OUT", "the output file, for a single roll"},
           {nullptr, "--out-dir", "DIR", "where the files named after the rolls go"},
           organOption(),
@@ -123,6 +143,11 @@ std::vector<Command> makeCommands() {
           soundfontOption(),
           {nullptr, "--format", "FORMAT", formatHelp(),
            [](const std::string&, const std::string& value) { formatNamed(value); }},
+          {nullptr, "--no-normalize", "", "the synthesizer's own level"},
+          {nullptr, "--loudness", "LUFS",
+           "the loudness to bring each file to, " + decibels(quietestLoudness) + " to " +
+               decibels(loudestLoudness),
+           checkLoudness},
           jobsOption("rolls rendered"),
           quietOption("progress bars"),
           verboseOption(),

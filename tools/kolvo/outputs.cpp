@@ -12,14 +12,19 @@
 #include <iostream>
 #include <set>
 
+#include <sndfile.h>
+
 #include "options.h"
 #include "organs.h"
 
 const std::vector<AudioFormat>& audioFormats() {
     static const std::vector<AudioFormat> formats = {
-        {"wav", "wav", ".wav", "WAV"},
-        {"flac", "flac", ".flac", "FLAC"},
-        {"ogg", "oga", ".ogg", "Ogg Vorbis"},
+        {"wav", ".wav", nullptr, "WAV", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0},
+        {"flac", ".flac", nullptr, "FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0, 0},
+        {"ogg", ".ogg", ".oga", "Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0, 2.0},
+        // libsndfile's Opus encoder takes 48 kHz only.
+        {"opus", ".opus", nullptr, "Ogg Opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2.0},
+        {"mp3", ".mp3", nullptr, "MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 0, 2.0},
     };
     return formats;
 }
@@ -41,15 +46,58 @@ const AudioFormat& formatNamed(const std::string& name) {
     throw UsageError("--format takes " + formatChoices(" or ", ", ") + ", not \"" + name + "\"");
 }
 
-const AudioFormat& formatOfFile(const std::string& path) {
-    std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
+namespace {
+
+// A file name's extension in lower case, with its dot; empty when it has
+// none.
+std::string extensionOf(const std::string& path) {
+    const std::string name = fileNameOf(path);
+    const size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
     std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+    return extension;
+}
+
+}  // namespace
+
+const AudioFormat* formatOfFile(const std::string& path) {
+    const std::string extension = extensionOf(path);
     for (const AudioFormat& f : audioFormats()) {
-        if (extension == f.extension || (extension == ".oga" && f.name == std::string("ogg"))) {
-            return f;
+        if (extension == f.extension ||
+            (f.otherExtension != nullptr && extension == f.otherExtension)) {
+            return &f;
         }
     }
-    return audioFormats()[0];
+    return nullptr;
+}
+
+const AudioFormat& chooseFormat(const std::string& name, const std::string& out,
+                                const std::function<bool(const AudioFormat&)>& writable) {
+    std::vector<std::string> extensions;
+    for (const AudioFormat& f : audioFormats()) {
+        if (writable(f)) {
+            extensions.push_back(f.extension);
+        }
+    }
+    const std::string choices = joinedList(extensions, " or ", ", ");
+    const AudioFormat* byName = name.empty() ? nullptr : &formatNamed(name);
+    const AudioFormat* byFile = out.empty() ? nullptr : formatOfFile(out);
+    if (!out.empty() && byFile == nullptr && (byName == nullptr || !extensionOf(out).empty())) {
+        throw UsageError("cannot tell the audio format of " + out +
+                         ": name the file " + choices);
+    }
+    if (byName != nullptr && byFile != nullptr && byName != byFile) {
+        throw UsageError("--format " + name + " does not match " + out + " (" + byFile->title +
+                         ")");
+    }
+    const AudioFormat& format = byName != nullptr ? *byName
+                                : byFile != nullptr ? *byFile
+                                                    : audioFormats()[0];
+    if (!writable(format)) {
+        throw UsageError(std::string("the linked libsndfile cannot write ") + format.title +
+                         " files: name the file " + choices);
+    }
+    return format;
 }
 
 std::string fileNameOf(const std::string& path) {

@@ -4,28 +4,41 @@
 #ifndef KOLVO_TOOL_OUTPUTS_H
 #define KOLVO_TOOL_OUTPUTS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
 struct AudioFormat {
-    const char* name;       // as --format takes it
-    const char* fluidType;  // FluidSynth's audio.file.type
+    const char* name;            // as --format takes it
     const char* extension;
+    const char* otherExtension;  // another name of the extension, or nullptr
     const char* title;
+    int sndfileFormat;           // libsndfile's container | encoding
+    double sampleRate;           // the rate the encoder needs; 0 for any
+    double headroom;             // dB kept under the peak ceiling before a lossy
+                                 // encoder, whose decoded peaks overshoot
 };
 
 // Every format, the default first.
 const std::vector<AudioFormat>& audioFormats();
 
-// "wav|flac|ogg", and "wav, flac or ogg".
+// "wav|flac|ogg|...", and "wav, flac or ogg ...".
 std::string formatChoices(const char* lastSeparator, const char* separator);
 
 // The format of that name; throws UsageError for another name.
 const AudioFormat& formatNamed(const std::string& name);
 
-// The format an output file's extension asks for (".oga" is Ogg Vorbis
-// too), the default when none does.
-const AudioFormat& formatOfFile(const std::string& path);
+// The format an output file's extension names (".oga" is Ogg Vorbis
+// too); nullptr when it names none.
+const AudioFormat* formatOfFile(const std::string& path);
+
+// The format to render to: the one `name` gives (when not empty), which
+// `out`'s extension must then name too when `out` has one; else the one
+// `out`'s extension names; else the default.  Throws UsageError for an
+// extension that names no format, a mismatch, or a format the linked
+// audio library cannot write (`writable` tells), naming those it can.
+const AudioFormat& chooseFormat(const std::string& name, const std::string& out,
+                                const std::function<bool(const AudioFormat&)>& writable);
 
 // The file name of a path, and that name without its extension (a name
 // that starts with its only dot keeps it).

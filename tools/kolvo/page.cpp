@@ -52,7 +52,7 @@ bool embeddedAudio(const Arrangement& a, const std::string& soundfont,
     }
     close(fd);
     const RenderRequest request{a.file, a.firstNoteTick, soundfont, path,
-                                formatNamed("ogg").fluidType};
+                                formatNamed("ogg").name};
     audio.seconds = renderToFile(request, progress, interrupted, error);
     if (audio.seconds < 0.0) {
         std::remove(path.c_str());

@@ -21,9 +21,11 @@
 #include <thread>
 #include <vector>
 
+#include "audiofile.h"
 #include "child.h"
 #include "commands.h"
 #include "librarymessages.h"
+#include "options.h"
 #include "outputs.h"
 #include "progress.h"
 #include "renderer.h"
@@ -40,6 +42,8 @@ struct Settings {
     std::string tempo;
     std::string soundfont;
     const AudioFormat* format = nullptr;
+    bool normalize = true;
+    std::string loudness;  // LUFS as given; empty for the default
     bool quiet = false;
     bool verbose = false;
 };
@@ -71,15 +75,19 @@ int renderOne(const std::string& roll, const std::string& out, const Settings& s
         }
     };
     std::string error;
-    const RenderRequest request{a.file, a.firstNoteTick, settings.soundfont, out,
-                                settings.format->fluidType};
+    RenderRequest request{a.file, a.firstNoteTick, settings.soundfont, out,
+                          settings.format->name};
+    request.normalize = settings.normalize;
+    if (!settings.loudness.empty()) {
+        request.loudness = std::atof(settings.loudness.c_str());
+    }
     const double seconds = renderToFile(request, progress, interrupted, error);
     if (seconds < 0.0) {
         board.finish(bar, "");
         if (interrupted) {
             return interruptedStatus;
         }
-        std::cerr << rollErrorLine(out, error) << std::endl;
+        std::cerr << "kolvo: " << error << std::endl;
         return 1;
     }
     if (report != nullptr) {
@@ -119,6 +127,12 @@ std::vector<std::string> childArguments(const Job& job, const Settings& settings
     }
     if (rollIntake().join) {
         args.push_back("--join");
+    }
+    if (!settings.normalize) {
+        args.push_back("--no-normalize");
+    }
+    if (!settings.loudness.empty()) {
+        args.insert(args.end(), {"--loudness", settings.loudness});
     }
     if (settings.verbose) {
         args.push_back("-v");
@@ -292,9 +306,12 @@ int renderCommand(const Arguments& args) {
     settings.tempo = args.value("--tempo");
     settings.quiet = args.has("--quiet");
     settings.verbose = args.has("--verbose");
-    settings.format = args.has("--format") ? &formatNamed(args.value("--format"))
-                      : out.empty()         ? &audioFormats()[0]
-                                            : &formatOfFile(out);
+    settings.normalize = !args.has("--no-normalize");
+    settings.loudness = args.value("--loudness");
+    if (!settings.normalize && !settings.loudness.empty()) {
+        throw UsageError("give either --loudness or --no-normalize");
+    }
+    settings.format = &chooseFormat(args.value("--format"), out, formatWritable);
     const int parallel = jobsOf(args);
     // A child of a parallel rendering.
     const int progressFd = args.has("--progress-fd") ? countOf(args.value("--progress-fd")) : -1;
@@ -309,13 +326,6 @@ int renderCommand(const Arguments& args) {
     }
 
     showSynthesizerMessages(settings.verbose);
-    const std::vector<std::string> types = settingChoices("audio.file.type");
-    if (std::find(types.begin(), types.end(), settings.format->fluidType) == types.end()) {
-        std::cerr << "kolvo render: " << settings.format->title
-                  << " output is not available: the linked libfluidsynth cannot write "
-                  << settings.format->name << " files (use --format wav)" << std::endl;
-        return 1;
-    }
     settings.soundfont = announceSoundfont("render", args.value("--soundfont"), settings.quiet);
     if (settings.soundfont.empty()) {
         return 1;
