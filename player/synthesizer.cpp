@@ -81,10 +81,16 @@ void applySetup(fluid_settings_t* settings, const SynthesizerSetup& setup) {
     }
     if (!setup.audioDriver.empty()) {
         fluid_settings_setstr(settings, "audio.driver", setup.audioDriver.c_str());
-        if (!setup.device.empty()) {
-            const std::string device = "audio." + setup.audioDriver + ".device";
-            fluid_settings_setstr(settings, device.c_str(), setup.device.c_str());
-        }
+    }
+    if (!setup.device.empty()) {
+        // The device of the driver given, else of FluidSynth's default one.
+        char* fallback = nullptr;
+        fluid_settings_getstr_default(settings, "audio.driver", &fallback);
+        const std::string driver = !setup.audioDriver.empty() ? setup.audioDriver
+                                   : fallback != nullptr      ? fallback
+                                                              : "";
+        const std::string device = "audio." + driver + ".device";
+        fluid_settings_setstr(settings, device.c_str(), setup.device.c_str());
     }
     if (!setup.fileName.empty()) {
         fluid_settings_setstr(settings, "audio.file.name", setup.fileName.c_str());

@@ -30,7 +30,8 @@ struct SynthesizerSetup {
     double gain = synthesizerGain;
     double sampleRate = 0.0;   // synth.sample-rate
     std::string audioDriver;   // audio.driver: "alsa", "pulseaudio", "file", ...
-    std::string device;        // audio.<driver>.device
+    std::string device;        // audio.<driver>.device, of the default driver
+                               // when no driver is given
     // The sound libraries below the audio driver print their own lines when
     // there is no audio output; kept off standard error when quiet.
     bool quietAudioDriver = false;

@@ -1,7 +1,8 @@
 # The bash completion of kolvo takes the subcommands and their options from
 # the program itself: it offers every subcommand of kolvo --help and every
 # long option of each subcommand's --help, the values of --organ and
-# --format, and MIDI files where a roll goes.
+# --format, the audio drivers of the linked libfluidsynth, and MIDI files
+# where a roll goes.
 
 source "$(dirname "$0")/lib.sh"
 kolvo_setup
@@ -35,5 +36,7 @@ kolvo render --format|flac mp3 ogg opus wav |
 kolvo info|a.mid b.MID rolls |
 kolvo render demo.mid -o|a.mid b.MID notes.txt rolls |
 TABLE
+expect_same_lines "audio drivers offered" "$(kolvo play --audio-driver help; echo help)" \
+    "$(complete_kolvo "$COMPLETION" kolvo play --audio-driver "")"
 
 e2e_finish

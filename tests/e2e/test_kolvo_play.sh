@@ -1,7 +1,9 @@
 # kolvo play sounds rolls through the audio output (here ALSA's file
 # device); under a pseudo-terminal it shows the title and the elapsed and
-# total time.  Without an audio output it names kolvo render as the way
-# out and exits with 1.
+# total time; n skips to the next roll, --loop plays the list until Ctrl-C,
+# and the terminal is left as it was.  The audio driver and device are
+# chosen by name.  Without an audio output it names kolvo render as the
+# way out and exits with 1.
 
 source "$(dirname "$0")/lib.sh"
 kolvo_setup
@@ -21,6 +23,45 @@ for shown in "Playing E2E 165" "r165.mid  0:03 / 0:03" "Playing E2E 150" "r150.m
     grep -qF "$shown" "$WORK/stdout" || fail "no progress line: $shown"
 done
 expect_sound
+
+# pty_run [--after TEXT COUNT KEYS]... -- ARGS...: kolvo play ARGS on a
+# pseudo-terminal, typing KEYS once TEXT has shown COUNT times.
+pty_run() {
+    run_program "$PYTHON" "$(dirname "$CHECKS")/pty_run.py" "$@"
+}
+# count TEXT: how often the output shows it.
+count() { grep -oF -- "$1" "$WORK/stdout" | wc -l; }
+done165="r165.mid  0:03 / 0:03"
+done150="r150.mid  0:02 / 0:02"
+
+# Played twice over (each roll to its end), then stopped in the third
+# round; n skips the roll playing; shuffled, each roll plays once.
+for row in "130|2 2|--after Playing 5 \x03 -- $KOLVO play --loop r165.mid r150.mid" \
+    "0|0 1|--after 165 1 n -- $KOLVO play r165.mid r150.mid" \
+    "0|1 1|-- $KOLVO play --shuffle r150.mid r165.mid"; do
+    IFS='|' read -r status counts args <<<"$row"
+    # shellcheck disable=SC2086
+    pty_run $args
+    expect_status "$status"
+    [[ "$(count "$done165") $(count "$done150")" == "$counts" ]] ||
+        fail "$(count "$done165") x $done165, $(count "$done150") x $done150, expected $counts"
+done
+
+# The drivers of the linked libfluidsynth; a device by name (ALSA's, of
+# the configuration in HOME) with a gain; an unknown driver named as such.
+run_program "$KOLVO" play --audio-driver help
+expect_status 0
+grep -qx alsa "$WORK/stdout" && grep -qx file "$WORK/stdout" ||
+    fail "--audio-driver help lists no alsa and file: $(cat "$WORK/stdout")"
+printf 'pcm.kolvotest { type file slave.pcm "null" file "%s" format "raw" }\n' "$OUT_RAW" \
+    >"$WORK/home/.asoundrc"
+run_program "$KOLVO" play -q --audio-driver alsa --device kolvotest --gain 1.0 r150.mid
+expect_status 0
+expect_sound
+run_program "$KOLVO" play -q --audio-driver nosuch r150.mid
+expect_status 2
+grep -qE '^kolvo play: --audio-driver takes alsa, .*file.*, not "nosuch"' "$WORK/stderr" ||
+    fail "no usage error naming the drivers: $(cat "$WORK/stderr")"
 
 # No such device, and (without a configuration of ours) no sound card at
 # all, about which the sound library would have its own say.

@@ -54,6 +54,31 @@ pid_t forkChild() {
 
 }  // namespace
 
+pid_t startInChild(const std::function<int()>& work) {
+    const pid_t child = forkChild();
+    if (child == 0) {
+        workAndExit(work);
+    }
+    waitingFor = child;
+    return child;
+}
+
+int reapChild(pid_t child, bool wait) {
+    int waitStatus = 0;
+    pid_t got;
+    while ((got = waitpid(child, &waitStatus, wait ? 0 : WNOHANG)) < 0) {
+        if (errno != EINTR) {
+            waitingFor = 0;
+            throw systemError("cannot wait for a child process");
+        }
+    }
+    if (got == 0) {
+        return -1;
+    }
+    waitingFor = 0;
+    return exitStatusOf(waitStatus);
+}
+
 ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput) {
     int channel[2] = {-1, -1};
     if (keepOutput && pipe(channel) != 0) {
@@ -86,15 +111,7 @@ ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput) {
         }
         close(channel[0]);
     }
-    int waitStatus = 0;
-    while (waitpid(child, &waitStatus, 0) < 0) {
-        if (errno != EINTR) {
-            waitingFor = 0;
-            throw systemError("cannot wait for a child process");
-        }
-    }
-    waitingFor = 0;
-    outcome.status = exitStatusOf(waitStatus);
+    outcome.status = reapChild(child, true);
     return outcome;
 }
 

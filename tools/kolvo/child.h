@@ -29,6 +29,15 @@ ChildOutcome runInChild(const std::function<int()>& work, bool keepOutput);
 void runInChildren(const std::vector<std::function<int()>>& works, int parallel,
                    const std::function<void(size_t index, int status)>& done);
 
+// Forks; the child runs `work` and exits with its result (1 when it
+// throws, saying why).  Until reapChild() has its status, it is the child
+// that Ctrl-C and SIGTERM are passed on to.
+pid_t startInChild(const std::function<int()>& work);
+
+// The exit status of a child of startInChild() once it has ended, waiting
+// for it when `wait`; -1 while it still runs.
+int reapChild(pid_t child, bool wait);
+
 // The exit status of a process from waitpid()'s status: 128 + the signal
 // when one ended it.
 int exitStatusOf(int waitStatus);

@@ -84,6 +84,14 @@ void checkLoudness(const std::string& name, const std::string& value) {
     }
 }
 
+void checkGain(const std::string& name, const std::string& value) {
+    char* end = nullptr;
+    const double gain = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || !(gain >= 0.0 && gain <= 10.0)) {
+        throw UsageError(name + " takes a gain from 0.0 to 10.0, not \"" + value + "\"");
+    }
+}
+
 // "wav (the default), flac or ogg; ...": the first format is the default.
 std::string formatHelp() {
     const std::string first = audioFormats()[0].name;
@@ -159,16 +167,26 @@ std::vector<Command> makeCommands() {
          "play ROLL...                   through the audio output, with progress",
          "Usage: kolvo play ROLL... " + organChoice +
              " [--tempo BPM] [--soundfont SF2]\n"
-             "                  [--shift N] [--join] [-q] [-v]",
+             "                  [--shift N] [--join] [--audio-driver NAME] [--device NAME]\n"
+             "                  [--gain G] [--loop] [--shuffle] [-q] [-v]",
          "Plays the rolls one after another through the audio output, as " +
              players("\nand ") + " do, the organ found by trying " + tryingEvery() +
              ".  On a terminal it shows\n"
-             "the title and the elapsed and total time; Ctrl-C stops cleanly.",
+             "each title and the elapsed and total time; the keys n and p skip to the\n"
+             "next and the previous roll, space pauses and resumes; Ctrl-C stops cleanly.",
          {organOption(), tempoOption(), shiftOption(), joinOption(), soundfontOption(),
+          {nullptr, "--audio-driver", "NAME",
+           "FluidSynth's audio driver (alsa, pulseaudio, jack,\n"
+           "file, ...); \"help\" lists those it offers"},
+          {nullptr, "--device", "NAME", "the driver's output device (ALSA: hw:1, ...)"},
+          {nullptr, "--gain", "G", "the synthesizer's gain, 0.0 to 10.0 (default 0.5)",
+           checkGain},
+          {nullptr, "--loop", "", "the list over and over until stopped"},
+          {nullptr, "--shuffle", "", "the rolls in a new order each time"},
           quietOption("progress"), verboseOption()},
-         21,
+         23,
          "Exit status: 0 played, 1 a roll refused or no audio output, 130 stopped.\n",
-         1, -1, "play needs at least one roll"},
+         0, -1, "play needs at least one roll"},
 
         {"page",
          "page ROLL... [-o OUT.html]     a web page that plays the roll as it passes",
