@@ -16,7 +16,8 @@ struct AudioFormat {
     int sndfileFormat;           // libsndfile's container | encoding
     double sampleRate;           // the rate the encoder needs; 0 for any
     double headroom;             // dB kept under the peak ceiling before a lossy
-                                 // encoder, whose decoded peaks overshoot
+                                 // encoder, whose decoded peaks overshoot (twice
+                                 // as much for its smallest files)
 };
 
 // Every format, the default first.

@@ -199,7 +199,9 @@ double renderToFile(const RenderRequest& request, const std::function<void(doubl
         return -1.0;
     }
     const double rate = format->sampleRate > 0 ? format->sampleRate : 44100.0;
-    const double ceiling = decibelsToFactor(peakCeiling - format->headroom);
+    // The smaller a lossy file, the more its decoded peaks overshoot.
+    const double headroom = format->headroom * (1.0 + std::max(0.0, request.compression));
+    const double ceiling = decibelsToFactor(peakCeiling - headroom);
     auto makeLimiter = [&] {
         return PeakLimiter(static_cast<float>(ceiling), static_cast<int>(lookaheadSeconds * rate),
                            static_cast<int>(releaseSeconds * rate));
