@@ -84,12 +84,11 @@ void applySetup(fluid_settings_t* settings, const SynthesizerSetup& setup) {
     }
     if (!setup.device.empty()) {
         // The device of the driver given, else of FluidSynth's default one.
-        char* fallback = nullptr;
-        fluid_settings_getstr_default(settings, "audio.driver", &fallback);
-        const std::string driver = !setup.audioDriver.empty() ? setup.audioDriver
-                                   : fallback != nullptr      ? fallback
-                                                              : "";
-        const std::string device = "audio." + driver + ".device";
+        char* driver = nullptr;
+        fluid_settings_dupstr(settings, "audio.driver", &driver);
+        const std::string device = std::string("audio.") + (driver != nullptr ? driver : "") +
+                                   ".device";
+        fluid_free(driver);
         fluid_settings_setstr(settings, device.c_str(), setup.device.c_str());
     }
     if (!setup.fileName.empty()) {

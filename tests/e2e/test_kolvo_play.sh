@@ -55,9 +55,12 @@ grep -qx alsa "$WORK/stdout" && grep -qx file "$WORK/stdout" ||
     fail "--audio-driver help lists no alsa and file: $(cat "$WORK/stdout")"
 printf 'pcm.kolvotest { type file slave.pcm "null" file "%s" format "raw" }\n' "$OUT_RAW" \
     >"$WORK/home/.asoundrc"
-run_program "$KOLVO" play -q --audio-driver alsa --device kolvotest --gain 1.0 r150.mid
-expect_status 0
-expect_sound
+for args in "--audio-driver alsa --device kolvotest" "--device kolvotest --gain 1.0"; do
+    # shellcheck disable=SC2086
+    run_program "$KOLVO" play -q $args r150.mid
+    expect_status 0
+    expect_sound
+done
 run_program "$KOLVO" play -q --audio-driver nosuch r150.mid
 expect_status 2
 grep -qE '^kolvo play: --audio-driver takes alsa, .*file.*, not "nosuch"' "$WORK/stderr" ||

@@ -84,6 +84,15 @@ level quiet.flac 170000 2 44100 -23 0.5 -1
 run_program "$KOLVO" render -q --no-normalize --format flac -o own "$DEMO150"
 level own 170000 2 44100 -22 2 -1
 
+# Ctrl-C while writing: stopped (130), the file there before untouched and
+# nothing half-written beside it.
+echo old >"$RUN_DIR/slow.wav"
+run_program timeout --preserve-status -s INT 1 "$KOLVO" render -q --no-normalize --tempo 10 \
+    -o slow.wav "$DEMO150"
+expect_status 130
+[[ $(ls "$RUN_DIR" | grep slow) == slow.wav && $(cat "$RUN_DIR/slow.wav") == old ]] ||
+    fail "after Ctrl-C: $(ls "$RUN_DIR" | grep slow)"
+
 # Fewer jobs than rolls, rolls and a folder with dots in their names, and
 # files there already replaced.
 mkdir -p "$RUN_DIR/out.v2"
