@@ -3,8 +3,9 @@ given texts, and passes its exit status on.
 
     pty_run.py [--after TEXT COUNT KEYS]... -- PROGRAM ARGS...
 
-Once TEXT has appeared COUNT times in the output, KEYS are typed (Python
-escapes: "\\x03" is Ctrl-C, which the terminal turns into SIGINT).  All
+Once TEXT has appeared COUNT times in the output, and a second after the
+keys before, KEYS are typed (Python escapes: "\\x03" is Ctrl-C, which the
+terminal turns into SIGINT); the output shows "[typed KEYS]" there.  All
 output goes to standard output.  Exits 99 when the program leaves the
 terminal without line editing or echo.
 """
@@ -14,6 +15,7 @@ import pty
 import select
 import sys
 import termios
+import time
 
 
 def main(argv):
@@ -29,6 +31,7 @@ def main(argv):
     if pid == 0:
         os.execvp(argv[end + 1], argv[end + 1:])
     output = b""
+    typed = 0.0  # when keys were typed last
     while True:
         ready, _, _ = select.select([master], [], [], 1.0)
         if ready:
@@ -39,10 +42,12 @@ def main(argv):
             if not chunk:
                 break
             output += chunk
-        for step in steps:
-            if step[2] and output.count(step[0]) >= step[1]:
-                os.write(master, step[2])
-                step[2] = b""
+        waiting = [step for step in steps if step[2]]
+        if waiting and output.count(waiting[0][0]) >= waiting[0][1] and time.time() > typed + 1:
+            os.write(master, waiting[0][2])
+            output += b"[typed %r]" % waiting[0][2]
+            waiting[0][2] = b""
+            typed = time.time()
     lflag = termios.tcgetattr(master)[3]
     _, status = os.waitpid(pid, 0)
     sys.stdout.buffer.write(output)

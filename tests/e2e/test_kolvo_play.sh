@@ -35,10 +35,12 @@ done165="r165.mid  0:03 / 0:03"
 done150="r150.mid  0:02 / 0:02"
 
 # Played twice over (each roll to its end), then stopped in the third
-# round; n skips the roll playing; shuffled, each roll plays once.
+# round; n skips the roll playing; shuffled, each roll plays once; space
+# pauses and resumes.
 for row in "130|2 2|--after Playing 5 \x03 -- $KOLVO play --loop r165.mid r150.mid" \
     "0|0 1|--after 165 1 n -- $KOLVO play r165.mid r150.mid" \
-    "0|1 1|-- $KOLVO play --shuffle r150.mid r165.mid"; do
+    "0|1 1|-- $KOLVO play --shuffle r150.mid r165.mid" \
+    "0|1 1|--after 165 1 \x20 --after 165 1 \x20 -- $KOLVO play r165.mid r150.mid"; do
     IFS='|' read -r status counts args <<<"$row"
     # shellcheck disable=SC2086
     pty_run $args
@@ -46,6 +48,9 @@ for row in "130|2 2|--after Playing 5 \x03 -- $KOLVO play --loop r165.mid r150.m
     [[ "$(count "$done165") $(count "$done150")" == "$counts" ]] ||
         fail "$(count "$done165") x $done165, $(count "$done150") x $done150, expected $counts"
 done
+# Paused by the first space, the roll went on only after the second.
+grep -oE "typed|$done165" "$WORK/stdout" | paste -sd' ' | grep -qx "typed typed $done165" ||
+    fail "the roll played on while paused"
 
 # The drivers of the linked libfluidsynth; a device by name (ALSA's, of
 # the configuration in HOME) with a gain; an unknown driver named as such.
