@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 TerminalKeys::TerminalKeys() {
-    if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved_) != 0) {
+    // Only in the terminal's foreground: a program started in the
+    // background would be stopped for changing the terminal's mode.
+    if (!isatty(STDIN_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp() ||
+        tcgetattr(STDIN_FILENO, &saved_) != 0) {
         return;
     }
     struct termios keys = saved_;

@@ -9,7 +9,9 @@
 
 class TerminalKeys {
   public:
-    TerminalKeys();  // does nothing when standard input is no terminal
+    // Does nothing when standard input is no terminal, or one whose
+    // foreground is another program.
+    TerminalKeys();
     ~TerminalKeys();
     TerminalKeys(const TerminalKeys&) = delete;
     TerminalKeys& operator=(const TerminalKeys&) = delete;
