@@ -54,7 +54,9 @@ def main(argv):
     if lflag & (termios.ICANON | termios.ECHO) != termios.ICANON | termios.ECHO:
         print("pty_run: the terminal was left without line editing or echo")
         return 99
-    return os.waitstatus_to_exitcode(status) % 256 if os.WIFEXITED(status) else 128 + os.WTERMSIG(status)
+    if os.WIFEXITED(status):
+        return os.WEXITSTATUS(status)
+    return 128 + os.WTERMSIG(status)
 
 
 if __name__ == "__main__":
