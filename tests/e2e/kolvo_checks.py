@@ -184,8 +184,9 @@ def check_page(page, audio):
     src = html.unescape(re.search(r'<audio id="audio" preload="auto" src="([^"]*)"', text).group(1))
     if audio == "embedded":
         prefix = "data:audio/ogg;base64,"
-        if not src.startswith(prefix) or base64.b64decode(src[len(prefix):])[:4] != b"OggS":
-            faults.append("no Ogg audio embedded")
+        head = base64.b64decode(src[len(prefix):])[:64] if src.startswith(prefix) else b""
+        if not head.startswith(b"OggS") or b"OpusHead" not in head:
+            faults.append("no Ogg Opus audio embedded")
     elif src != audio:
         faults.append("audio %r, expected %r" % (src[:80], audio))
     data = json.loads(re.search(r'id="roll-data">(.*?)</script>', text, re.S).group(1))

@@ -1,6 +1,6 @@
 # kolvo page: a self-contained HTML page per roll, named after the roll in
 # the working directory or in --out-dir, with the roll's audio embedded as
-# Ogg Vorbis (or linked with --audio, by its path from the page), the
+# Ogg Opus (or linked with --audio, by its path from the page), the
 # policy's hash that of its own script, and the organ's timeline as kolvo
 # info has it.  A refused roll costs only its own page and gives exit 1;
 # -j makes several at once.
