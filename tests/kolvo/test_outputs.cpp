@@ -54,6 +54,7 @@ TEST(OutputNames, FormatByNameOrExtension) {
         {"x.wav", "wav"},  {"x.FLAC", "flac"},    {"x.ogg", "ogg"},   {"x.oga", "ogg"},
         {"x.opus", "opus"}, {"x.mp3", "mp3"},     {"x", nullptr},     {"dir.flac/x", nullptr},
         {".wav", nullptr}, {"x.mp4", nullptr},    {"x.flac.wav", "wav"},
+        {"out.v2/x.flac", "flac"},  {"x.wav.OGA", "ogg"},
     };
     for (const auto& c : cases) {
         const AudioFormat* format = formatOfFile(c.path);
