@@ -50,6 +50,30 @@ TEST(PageData, HoldsTheRollsTextsHolesAndControlChangesInPlayingSeconds) {
     EXPECT_NE(pageData(a, "", "", audio).find("\"audio_offset\":0,"), std::string::npos);
 }
 
+// The page's audio begins with the first note that sounds: the melody
+// hole 45, ten quarter notes in, in seconds of whatever tempo the roll
+// plays at.
+TEST(PageData, TheFirstNoteIsTimedAtTheTempoTheRollPlaysAt) {
+    const std::string holes = holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 45, 46});
+    const RollFile at60{"n.mid", midiFile(100, {"00 FF 51 03 0F 42 40" + holes})};
+    // 7,000,000 microseconds a quarter is out of range: the roll plays at 85.
+    const RollFile slow{"s.mid", midiFile(100, {"00 FF 51 03 6A CF C0" + holes})};
+    const struct {
+        const RollFile& roll;
+        const char* tempo;
+        double seconds;
+    } cases[] = {
+        {at60, "", 10.0}, {at60, "120", 5.0}, {at60, "30", 20.0}, {slow, "", 10 * 60.0 / 85},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.roll.path + " at " + c.tempo);
+        const Arrangement a = arrangeForEither(c.roll, c.tempo);
+        ASSERT_TRUE(a.playable());
+        EXPECT_EQ(a.firstNoteTick, 1000);
+        EXPECT_DOUBLE_EQ(firstNoteSeconds(a), c.seconds);
+    }
+}
+
 PageAssets assets(const char* html) {
     // The SHA-256 of "abc".
     static const std::string digest = hexBytes(

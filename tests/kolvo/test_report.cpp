@@ -255,6 +255,24 @@ TEST(InfoReport, TheTimelineHasEveryChangeOfTheControls) {
               "{\"time\": 12.5, \"control\": \"stop\", \"on\": false}]}");
 }
 
+// A roll whose own tempo is out of range plays at 85 beats per minute, and
+// the report's times are of that tempo, the timeline's to the millisecond:
+// the stop goes on as hole 26 closes, 10.5 quarter notes in, and the last
+// hole closes after 12.5.
+TEST(InfoReport, TimesAreOfTheTempoTheRollPlaysAt) {
+    const RollFile slow = rollOf(
+        "slow.mid", midiFile(100, {"00 FF 51 03 6A CF C0" +
+                                   holesHex({77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 26, 45, 46})}));
+    const std::string json = jsonOf(slow);
+    for (const char* part :
+         {"\"input_tempo\": 8.57, \"input_tempo_used\": false, \"output_tempo\": 85, "
+          "\"playing_seconds\": 8.82, ",
+          "\"melody\": 2, \"trumpet\": 0, \"percussion\": 0, \"control\": 1, \"silent\": 10, ",
+          "\"timeline\": [{\"time\": 7.412, \"control\": \"stop\", \"on\": true}]}"}) {
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n in " << json;
+    }
+}
+
 // Each hole of the scale is a mark in its own lane (10 pixels a lane, the
 // highest hole on top, 40 pixels a second after the labels' 190), in the
 // class of its kind; holes outside the scale are counted, not drawn.  (The
