@@ -55,6 +55,11 @@ for row in "${rows[@]}"; do
     expect_stderr_only ""
     [ "$page" = - ] && page=$WORK/stdout || page=$RUN_DIR/$page
     check_page "$page" "$DEMO150" "$src"
+    # Linked audio is taken to start where embedded audio starts, at the
+    # first note, some way into the roll.
+    offset=$(grep -o '"audio_offset":[^,]*' "$page")
+    [[ $offset == '"audio_offset":-'[0-9]* ]] || fail "linked audio starts at $offset"
+    grep -qF "$offset," "$WORK/alone.html" || fail "linked audio $offset, unlike embedded audio"
 done
 
 # The rolls are taken in as --shift asks: the 150's roll an octave up is
