@@ -22,6 +22,8 @@ TEST(TextCoding, ValidUtf8StaysAndEveryOtherByteIsLatin1) {
         {"E9", "C3 A9"},                              // é in Latin-1
         {"C0 80", "C3 80 C2 80"},                     // overlong: two Latin-1 bytes
         {"ED A0 80", "C3 AD C2 A0 C2 80"},            // a surrogate
+        {"ED BF BF", "C3 AD C2 BF C2 BF"},            // the last surrogate
+        {"EF BF BF", "EF BF BF"},                     // U+FFFF, after them
         {"F4 90 80 80", "C3 B4 C2 90 C2 80 C2 80"},   // beyond U+10FFFF
         {"E2 82", "C3 A2 C2 82"},                     // cut short
         {"C3 41", "C3 83 41"},                        // no continuation
