@@ -62,6 +62,8 @@ TEST(RollIntake, FilesAreJoinedShiftedOrRefused) {
          {false, joined, "shift", "--shift -61 moves hole 60 off the tracker bar (0 to 127)"}},
         {"to its last key", joined, {67, false},
          {true, midiFile(96, {conductor + " 00 90 7F 40 10 80 7F 00"}), "", ""}},
+        {"one key past it", joined, {68, false},
+         {false, joined, "shift", "--shift 68 moves hole 60 off the tracker bar (0 to 127)"}},
         {"notes on two tracks", twoNotes, {},
          {false, twoNotes, "tracks",
           "notes on 2 tracks (track 0 \"T\" and track 1), a roll has them on one: --join joins "
