@@ -255,6 +255,24 @@ TEST(InfoReport, TheTimelineHasEveryChangeOfTheControls) {
               "{\"time\": 12.5, \"control\": \"stop\", \"on\": false}]}");
 }
 
+// A roll is called by its first track name that says something, else by
+// its file's name.
+TEST(InfoReport, TheTitleIsTheRollsTrackNameElseItsFileName) {
+    const struct {
+        const char* metas;
+        const char* title;
+    } cases[] = {
+        {"00 FF 03 01 54", "T"},
+        {"00 FF 03 00  00 FF 03 01 55  00 FF 03 01 56", "U"},
+        {"00 FF 03 00", "r.mid"},
+        {"00 FF 01 01 54", "r.mid"},
+    };
+    for (const auto& c : cases) {
+        const RollFile roll = rollOf("rolls/r.mid", midiFile(100, {c.metas + holesHex({77})}));
+        EXPECT_EQ(rollTitle(arrangeForEither(roll, ""), roll.path), c.title) << c.metas;
+    }
+}
+
 // A roll whose own tempo is out of range plays at 85 beats per minute, and
 // the report's times are of that tempo, the timeline's to the millisecond:
 // the stop goes on as hole 26 closes, 10.5 quarter notes in, and the last
