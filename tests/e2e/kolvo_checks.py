@@ -197,6 +197,10 @@ def check_page(page, audio):
     expected = [(t["time"], t["control"], t["on"]) for t in info["timeline"]]
     if timeline != expected:
         faults.append("timeline %s..., info has %s..." % (timeline[:3], expected[:3]))
+    # Linked audio is taken to last from the first note to the last hole's end.
+    music_end = max(data["holes"][2::3]) + data["audio_offset"]
+    if audio != "embedded" and abs(data["duration"] - music_end) > 0.0015:
+        faults.append("linked audio lasts %s, the music %s" % (data["duration"], music_end))
     if data["format"] != 1 or not 0 < data["duration"] < 3 * 3600:
         faults.append("format %s, duration %s" % (data["format"], data["duration"]))
     return faults
