@@ -35,9 +35,11 @@ done165="r165.mid  0:03 / 0:03"
 done150="r150.mid  0:02 / 0:02"
 
 # Played twice over (each roll to its end), then stopped in the third
-# round; n skips the roll playing; shuffled, each roll plays once; space
-# pauses and resumes.
-for row in "130|2 2|--after Playing 5 \x03 -- $KOLVO play --loop r165.mid r150.mid" \
+# round (the file device plays faster than real time, so on a busy
+# machine the third round's first roll may end before Ctrl-C arrives);
+# n skips the roll playing; shuffled, each roll plays once; space pauses
+# and resumes.  The counts are a pattern.
+for row in "130|[23] 2|--after Playing 5 \x03 -- $KOLVO play --loop r165.mid r150.mid" \
     "0|0 1|--after 165 1 n -- $KOLVO play r165.mid r150.mid" \
     "0|1 1|-- $KOLVO play --shuffle r150.mid r165.mid" \
     "0|1 1|--after 165 1 \x20 --after 165 1 \x20 -- $KOLVO play r165.mid r150.mid"; do
@@ -45,7 +47,7 @@ for row in "130|2 2|--after Playing 5 \x03 -- $KOLVO play --loop r165.mid r150.m
     # shellcheck disable=SC2086
     pty_run $args
     expect_status "$status"
-    [[ "$(count "$done165") $(count "$done150")" == "$counts" ]] ||
+    [[ "$(count "$done165") $(count "$done150")" =~ ^$counts$ ]] ||
         fail "$(count "$done165") x $done165, $(count "$done150") x $done150, expected $counts"
 done
 # Paused by the first space, the roll went on only after the second.
