@@ -2,13 +2,9 @@
 // as kolvo takes it in (tracks joined, holes shifted), and which player
 // plays it.
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -26,35 +22,6 @@ bool sameFile(const std::string& a, const std::string& b) {
     struct stat second;
     return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-// Writes the bytes beside `path` and renames them onto it, so that the
-// file is whole or untouched.
-bool writeWhole(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".kolvo-" + std::to_string(getpid());
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    int error = fd < 0 ? errno : 0;
-    for (size_t done = 0; error == 0 && done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-        } else if (errno != EINTR) {
-            error = errno;
-        }
-    }
-    if (fd >= 0 && close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        std::cerr << "kolvo: " << path << ": cannot write: " << std::strerror(error) << std::endl;
-        if (fd >= 0) {
-            unlink(temporary.c_str());
-        }
-    }
-    return error == 0;
 }
 
 }  // namespace
@@ -81,7 +48,7 @@ int fixCommand(const Arguments& args) {
         std::cerr << rollErrorLine(path, refusalText(a)) << std::endl;
         return 1;
     }
-    if (out == "-" ? !writeOutput(out, roll.bytes) : !writeWhole(out, roll.bytes)) {
+    if (!writeOutput(out, roll.bytes)) {
         return 1;
     }
     (out == "-" ? std::cerr : std::cout)

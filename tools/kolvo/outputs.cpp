@@ -2,11 +2,14 @@
 
 #include "outputs.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -155,17 +158,56 @@ bool makeOutputFolder(const std::string& dir) {
     return true;
 }
 
+namespace {
+
+// Writes the bytes beside `path` and renames them onto it, so that the
+// file is whole or untouched.  errno's value on failure, else 0.
+int writeWhole(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".kolvo-" + std::to_string(getpid());
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int error = fd < 0 ? errno : 0;
+    for (size_t done = 0; error == 0 && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (errno != EINTR) {
+            error = errno;
+        }
+    }
+    if (fd >= 0 && close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0 && fd >= 0) {
+        unlink(temporary.c_str());
+    }
+    return error;
+}
+
+// Writes the bytes into what `path` names (a device or a pipe, which a
+// rename would replace).
+int writeInPlace(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return file ? 0 : errno;
+}
+
+}  // namespace
+
 bool writeOutput(const std::string& path, const std::string& bytes) {
     if (path == "-") {
         std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         std::cout.flush();
         return static_cast<bool>(std::cout);
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        std::cerr << "kolvo: " << path << ": cannot write: " << std::strerror(errno) << std::endl;
+    struct stat status;
+    const bool special = stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+    const int error = special ? writeInPlace(path, bytes) : writeWhole(path, bytes);
+    if (error != 0) {
+        std::cerr << "kolvo: " << path << ": cannot write: " << std::strerror(error) << std::endl;
         return false;
     }
     return true;

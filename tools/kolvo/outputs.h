@@ -68,8 +68,9 @@ std::string pictureOutput(const std::string& roll);
 bool makeOutputFolder(const std::string& dir);
 
 // Writes `bytes` to the file at `path`, replacing what it held, or to
-// standard output for "-".  False, after a line on standard error, when it
-// cannot.
+// standard output for "-".  A file is written beside and renamed onto
+// `path`, so that it is whole or untouched; a device or a pipe is written
+// into.  False, after a line on standard error, when it cannot.
 bool writeOutput(const std::string& path, const std::string& bytes);
 
 #endif
