@@ -1,13 +1,19 @@
 """Runs a program on a pseudo-terminal, typing keys when its output shows
 given texts, and passes its exit status on.
 
-    pty_run.py [--after TEXT COUNT KEYS]... -- PROGRAM ARGS...
+    pty_run.py [--audio FIFO] [--gap SECONDS] [--after TEXT COUNT KEYS]...
+               -- PROGRAM ARGS...
 
-Once TEXT has appeared COUNT times in the output, and a second after the
-keys before, KEYS are typed (Python escapes: "\\x03" is Ctrl-C, which the
+Once TEXT has appeared COUNT times in the output, and SECONDS (1 unless
+given) after the keys before, KEYS are typed (Python escapes: "\\x03" is Ctrl-C, which the
 terminal turns into SIGINT); the output shows "[typed KEYS]" there.  All
 output goes to standard output.  Exits 99 when the program leaves the
 terminal without line editing or echo.
+
+With --audio, the program's sound output is the named pipe FIFO (16-bit
+stereo at 44.1 kHz), drained here in real time: a device that takes
+sound as fast as it comes would play a short roll to its end before a
+key typed could reach the program.
 """
 
 import os
@@ -15,13 +21,36 @@ import pty
 import select
 import sys
 import termios
+import threading
 import time
+
+BYTES_PER_SECOND = 44100 * 2 * 2
+
+
+def drain(fifo):
+    """Reads FIFO in real time, opening it anew for every roll played."""
+    while True:
+        with open(fifo, "rb", buffering=0) as sound:
+            start, taken = time.time(), 0
+            while True:
+                data = sound.read(BYTES_PER_SECOND // 20)
+                if not data:
+                    break
+                taken += len(data)
+                time.sleep(max(0.0, start + taken / BYTES_PER_SECOND - time.time()))
 
 
 def main(argv):
     end = argv.index("--")
     steps = []
     at = 1
+    if argv[at] == "--audio":
+        threading.Thread(target=drain, args=(argv[at + 1],), daemon=True).start()
+        at += 2
+    gap = 1.0
+    if argv[at] == "--gap":
+        gap = float(argv[at + 1])
+        at += 2
     while at < end:
         assert argv[at] == "--after", "expected --after TEXT COUNT KEYS"
         keys = argv[at + 3].encode().decode("unicode_escape").encode()
@@ -43,7 +72,7 @@ def main(argv):
                 break
             output += chunk
         waiting = [step for step in steps if step[2]]
-        if waiting and output.count(waiting[0][0]) >= waiting[0][1] and time.time() > typed + 1:
+        if waiting and output.count(waiting[0][0]) >= waiting[0][1] and time.time() > typed + gap:
             os.write(master, waiting[0][2])
             output += b"[typed %r]" % waiting[0][2]
             waiting[0][2] = b""
