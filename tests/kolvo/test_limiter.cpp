@@ -78,4 +78,7 @@ TEST(PeakLimiter, PassesSoundUnderTheCeilingAndRecovers) {
     EXPECT_LT(out[2 * 10], 0.5f + 1e-6f);
     EXPECT_LT(out[2 * (10 + 2 * lookahead)], 0.9f * 0.2f);
     EXPECT_NEAR(out[2 * 2999], 0.2f, 1e-4f);
+    // From 0.25 at the spike, a release time (200 frames) later it has come
+    // back all but 1/e of the way.
+    EXPECT_NEAR(out[2 * 210] / 0.2, 1.0 - 0.75 * std::exp(-1.0), 0.005);
 }

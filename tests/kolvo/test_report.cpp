@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 
+#include "FatalError.h"
 #include "librarymessages.h"
 #include "organs.h"
 #include "report.h"
@@ -138,6 +140,29 @@ TEST(InfoReport, ARefusalNamesTheRollOnce) {
               "kolvo: File: a.mid is not a MIDI file");
     EXPECT_EQ(rollErrorLine("", "the MIDI file library stopped on an error"),
               "kolvo: the MIDI file library stopped on an error");
+}
+
+// When the library ends the process on a roll, what it printed is kept
+// back; its first line, or else a line of the program's own, tells what
+// went wrong.
+TEST(InfoReport, TheLibrarysFatalErrorIsOneLineOfTheRoll) {
+    const struct {
+        const char* printed;
+        const char* line;
+    } cases[] = {
+        {"Error: no MThd\nat byte 0\n", "^kolvo: a\\.mid: Error: no MThd\n$"},
+        {"", "^kolvo: a\\.mid: the MIDI file library stopped on an error\n$"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EXIT(
+            {
+                installFatalHandler();
+                LibraryMessages kept("a.mid");
+                std::cerr << c.printed;
+                fatalExit();
+            },
+            testing::ExitedWithCode(1), c.line);
+    }
 }
 
 TEST(InfoReport, PlainReportOfARoll) {

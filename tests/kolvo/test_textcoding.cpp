@@ -21,10 +21,16 @@ TEST(TextCoding, ValidUtf8StaysAndEveryOtherByteIsLatin1) {
         {"F0 9F 8E B5", "F0 9F 8E B5"},               // a musical note, four
         {"E9", "C3 A9"},                              // é in Latin-1
         {"C0 80", "C3 80 C2 80"},                     // overlong: two Latin-1 bytes
+        {"C1 BF", "C3 81 C2 BF"},                     // overlong, the highest
+        {"E0 9F BF", "C3 A0 C2 9F C2 BF"},            // overlong in three bytes
+        {"F0 8F BF BF", "C3 B0 C2 8F C2 BF C2 BF"},   // overlong in four bytes
+        {"ED 9F BF", "ED 9F BF"},                     // U+D7FF, before the surrogates
         {"ED A0 80", "C3 AD C2 A0 C2 80"},            // a surrogate
         {"ED BF BF", "C3 AD C2 BF C2 BF"},            // the last surrogate
         {"EF BF BF", "EF BF BF"},                     // U+FFFF, after them
+        {"F4 8F BF BF", "F4 8F BF BF"},               // U+10FFFF, the last
         {"F4 90 80 80", "C3 B4 C2 90 C2 80 C2 80"},   // beyond U+10FFFF
+        {"F5 80", "C3 B5 C2 80"},                     // no lead byte
         {"E2 82", "C3 A2 C2 82"},                     // cut short
         {"C3 41", "C3 83 41"},                        // no continuation
         {"FF", "C3 BF"},
