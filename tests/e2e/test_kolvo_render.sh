@@ -106,4 +106,19 @@ cmp -s "$RUN_DIR/out.v2/demo.150.v2.flac" "$RUN_DIR/x.flac" ||
 [[ $(ls "$RUN_DIR/out.v2") == "demo.150.v2.flac"$'\n'"demo165.flac" ]] ||
     fail "out.v2 holds $(ls "$RUN_DIR/out.v2")"
 
+# Each of several rolls renders as it would alone, with the shift and the
+# loudness asked for; one refused among them fails the run, not the others.
+"$PYTHON" "$(dirname "$0")/roll_variants.py" "$DEMO165" 12 "$RUN_DIR/up12.mid" || fail "cannot make up12.mid"
+cp "$RUN_DIR/up12.mid" "$RUN_DIR/up12b.mid"
+printf 'not a roll\n' >"$RUN_DIR/junk.mid"
+run_program "$KOLVO" render -q --loudness -20 -o alone.flac "$DEMO165"
+run_program "$KOLVO" render -q -j 2 --shift -12 --loudness -20 --format flac --out-dir up \
+    up12.mid junk.mid up12b.mid
+expect_status 1
+expect_stderr_only "kolvo: File: junk.mid is not a MIDI file"
+for roll in up12 up12b; do
+    cmp -s "$RUN_DIR/up/$roll.flac" "$RUN_DIR/alone.flac" || fail "up/$roll.flac differs from alone.flac"
+done
+level alone.flac 170000 2 44100 -20 0.5 -1
+
 e2e_finish
