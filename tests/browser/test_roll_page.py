@@ -310,6 +310,14 @@ def check_controls(page):
         after = page.js("kolvoPage.time()")
         expect((after > before + 0.5) if forward else (after < before - 0.5),
                "a %s on the roll went from %.2f s to %.2f s" % (kind, before, after))
+    # Six pixels are a drag already (0.1 s at 60 pixels a second), not a click.
+    page.seek(page.data["duration"] / 4)
+    before = page.js("kolvoPage.time()")
+    for kind, dx in (("mousePressed", 0), ("mouseMoved", -6), ("mouseReleased", -6)):
+        page.tab.mouse(kind, right + dx, y)
+    after = page.js("kolvoPage.time()")
+    expect(abs(after - before - 0.1) < 0.03,
+           "a drag of 6 pixels went from %.2f s to %.2f s" % (before, after))
 
 
 def check_loads_fast(page):
