@@ -78,9 +78,19 @@ for row in "x.flac|170000 2 44100|0.5" "x.ogg|200000 60 44100|0.75" "x.oga|20000
         fail "$file lasts $length s, the WAV file $wav_length s"
 done
 
-# The level asked for, or the synthesizer's own (well under -16 LUFS).
-run_program "$KOLVO" render -q --loudness -23 -o quiet.flac "$DEMO150"
-level quiet.flac 170000 2 44100 -23 0.5 -1
+# The level asked for, quiet or loud (the limiter's loss made up for),
+# or the synthesizer's own (well under -16 LUFS); louder than the peak
+# ceiling allows, the loudest it can be, said.
+for lufs in -23 -10; do
+    run_program "$KOLVO" render -q --loudness $lufs -o level.flac "$DEMO150"
+    expect_stderr_only ""
+    level level.flac 170000 2 44100 $lufs 0.5 -1
+done
+run_program "$KOLVO" render -q --loudness -6 -o loudest.flac "$DEMO150"
+expect_status 0
+grep -qxE "kolvo: loudest.flac: -(9|10)\.[0-9] LUFS, the loudest under the -1 dBFS peak ceiling \(asked for -6\)" \
+    "$WORK/stderr" || fail "no word that -6 LUFS is out of reach: $(cat "$WORK/stderr")"
+level loudest.flac 170000 2 44100 -9.5 0.6 -1
 run_program "$KOLVO" render -q --no-normalize --format flac -o own "$DEMO150"
 level own 170000 2 44100 -22 2 -1
 

@@ -81,7 +81,8 @@ int renderOne(const std::string& roll, const std::string& out, const Settings& s
     if (!settings.loudness.empty()) {
         request.loudness = std::atof(settings.loudness.c_str());
     }
-    const double seconds = renderToFile(request, progress, interrupted, error);
+    double loudness = request.loudness;
+    const double seconds = renderToFile(request, progress, interrupted, error, &loudness);
     if (seconds < 0.0) {
         board.finish(bar, "");
         if (interrupted) {
@@ -89,6 +90,13 @@ int renderOne(const std::string& roll, const std::string& out, const Settings& s
         }
         std::cerr << "kolvo: " << error << std::endl;
         return 1;
+    }
+    if (request.normalize && loudness < request.loudness - 0.5) {
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "%.1f LUFS, the loudest under the %.0f dBFS peak ceiling (asked for %g)",
+                      loudness, peakCeiling, request.loudness);
+        std::cerr << "kolvo: " << out << ": " << line << std::endl;
     }
     if (report != nullptr) {
         std::fprintf(report, "D %.3f\n", seconds);

@@ -27,6 +27,11 @@ const int blockFrames = 1024;
 const double lookaheadSeconds = 0.005;
 const double releaseSeconds = 0.15;
 const double fadeSeconds = 0.25;
+// Renders through the limiter at most, to find the gain that makes up
+// for what it takes.
+const int limitedPasses = 4;
+// Decibels of gain at most to make up for the limiter.
+const double mostMakeUp = 8.0;
 
 struct Meter {
     explicit Meter(double rate)
@@ -188,7 +193,8 @@ bool renderRun(const RenderRequest& request, double rate, const Run& run,
 }  // namespace
 
 double renderToFile(const RenderRequest& request, const std::function<void(double)>& progress,
-                    const volatile std::sig_atomic_t& stopRequested, std::string& error) {
+                    const volatile std::sig_atomic_t& stopRequested, std::string& error,
+                    double* loudness) {
     const AudioFormat* format =
         request.fileType.empty()
             ? formatOfFile(request.outPath)
@@ -223,15 +229,20 @@ double renderToFile(const RenderRequest& request, const std::function<void(doubl
             return -1.0;
         }
         run.toLoudness = false;
-        run.end = found.frames;
         done = share;
-        share = 0.6;
-        if (std::isfinite(found.loudness)) {
-            run.gain = decibelsToFactor(request.loudness - found.loudness);
-        }
-        if (found.peak * run.gain > ceiling) {
-            // The limiter takes some loudness off the peaks: measured, and
-            // made up for.
+        // The gain in decibels; without the limiter it brings the music
+        // to the loudness asked for exactly.
+        double gain = std::isfinite(found.loudness) ? request.loudness - found.loudness : 0.0;
+        run.gain = decibelsToFactor(gain);
+        // The limiter takes loudness off the peaks, and the more the louder
+        // the music is made: measured through it and made up for, each
+        // step scaled by how much loudness the last one gained, until
+        // within a tenth of a unit, but never by so much that the limiter
+        // would crush the music.
+        const double mostGain = gain + mostMakeUp;
+        double lastGain = 0.0;
+        double lastLoudness = 0.0;
+        for (int pass = 0; pass < limitedPasses && found.peak * run.gain > ceiling; ++pass) {
             PeakLimiter limiter = makeLimiter();
             Meter meter(rate);
             auto measureLimited = [&](const float* frames, std::size_t count) {
@@ -240,16 +251,30 @@ double renderToFile(const RenderRequest& request, const std::function<void(doubl
                 meter.add(limited.data(), limited.size() / 2);
                 return true;
             };
-            share = 0.3;
-            if (!renderRun(request, rate, run, measureLimited, partly, stopRequested, found,
+            share = 0.4 * (1.0 - done);
+            Found limitedRun;
+            if (!renderRun(request, rate, run, measureLimited, partly, stopRequested, limitedRun,
                            error)) {
                 return -1.0;
             }
             limited.clear();
             limiter.flush(limited);
             meter.add(limited.data(), limited.size() / 2);
-            run.gain *= decibelsToFactor(request.loudness - meter.loudness());
             done += share;
+            const double loudness = meter.loudness();
+            if (!std::isfinite(loudness) || std::fabs(request.loudness - loudness) <= 0.1) {
+                break;
+            }
+            const double slope =
+                pass == 0 ? 1.0
+                          : std::clamp((loudness - lastLoudness) / (gain - lastGain), 0.25, 1.0);
+            if (gain >= mostGain) {
+                break;
+            }
+            lastGain = gain;
+            lastLoudness = loudness;
+            gain = std::min(mostGain, gain + (request.loudness - loudness) / slope);
+            run.gain = decibelsToFactor(gain);
         }
     }
 
@@ -259,9 +284,11 @@ double renderToFile(const RenderRequest& request, const std::function<void(doubl
         return -1.0;
     }
     PeakLimiter limiter = makeLimiter();
+    Meter written(rate);
     auto write = [&](const float* frames, std::size_t count) {
         limited.clear();
         limiter.process(frames, count, limited);
+        written.add(limited.data(), limited.size() / 2);
         return writer.write(limited.data(), limited.size() / 2, error);
     };
     share = 1.0 - done;
@@ -270,8 +297,12 @@ double renderToFile(const RenderRequest& request, const std::function<void(doubl
     }
     limited.clear();
     limiter.flush(limited);
+    written.add(limited.data(), limited.size() / 2);
     if (!writer.write(limited.data(), limited.size() / 2, error) || !writer.commit(error)) {
         return -1.0;
+    }
+    if (loudness != nullptr) {
+        *loudness = written.loudness();
     }
     progress(1.0);
     return static_cast<double>(found.frames) / rate;

@@ -43,8 +43,11 @@ constexpr double longestTailSeconds = 10.0;
 // `progress` gets the fraction done now and then.  Returns the seconds of
 // audio written; on failure -1 with the reason in `error` (naming the
 // soundfont or the output file), and no file left behind.  Stops early,
-// also with -1, when `stopRequested` turns nonzero.
+// also with -1, when `stopRequested` turns nonzero.  The loudness of
+// what was written goes to `loudness`, when given: a loud target may be
+// more than the peak ceiling lets the music reach.
 double renderToFile(const RenderRequest& request, const std::function<void(double)>& progress,
-                    const volatile std::sig_atomic_t& stopRequested, std::string& error);
+                    const volatile std::sig_atomic_t& stopRequested, std::string& error,
+                    double* loudness = nullptr);
 
 #endif
