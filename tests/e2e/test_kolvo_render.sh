@@ -42,6 +42,17 @@ for organ in 165 150; do
         fail "demo$organ.wav rendered in parallel differs from the one rendered alone"
 done
 
+# On a terminal, each roll rendered in a child shows a bar rising from
+# under a half to over a half, then where it went and for how long.
+run_program script -qec "$KOLVO render -j 2 --out-dir shown $DEMO165 $DEMO150" /dev/null
+expect_status 0
+for organ in 165 150; do
+    grep -qE "demo$organ\.mid +\[#*\.+\] [1-4]?[0-9]%" "$WORK/stdout" &&
+        grep -qE "demo$organ\.mid +\[#+\.*\] [5-9][0-9]%" "$WORK/stdout" &&
+        grep -qF "demo$organ.mid -> shown/demo$organ.wav (0:" "$WORK/stdout" ||
+        fail "no progress of demo$organ.mid: $(tr '\r' '\n' <"$WORK/stdout" | tail -3)"
+done
+
 # Usage errors (status 2) that name what can be written, and failures
 # that name what failed; none leaves a file behind.
 formats=".wav, .flac, .ogg, .opus or .mp3"
