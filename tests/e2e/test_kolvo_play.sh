@@ -63,6 +63,12 @@ done
 grep -oE "typed|0:0[1-3] / 0:03" "$WORK/stdout" | head -2 | paste -sd' ' | grep -qx "typed typed" ||
     fail "the roll played on while paused"
 
+# Shuffled over and over, no roll follows itself from one pass to the next.
+pty_run --after Playing 8 '\x03' -- "$KOLVO" play --loop --shuffle r165.mid r150.mid
+expect_status 130
+grep -oE "Playing E2E 1(65|50)" "$WORK/stdout" | uniq -d | grep -q . &&
+    fail "a roll played twice in a row: $(grep -oE "Playing E2E 1(65|50)" "$WORK/stdout" | paste -sd' ')"
+
 # The drivers of the linked libfluidsynth; a device by name (ALSA's, of
 # the configuration in HOME) with a gain; an unknown driver named as such.
 run_program "$KOLVO" play --audio-driver help
