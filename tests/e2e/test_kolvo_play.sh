@@ -62,6 +62,8 @@ done
 # second, two seconds later.
 grep -oE "typed|0:0[1-3] / 0:03" "$WORK/stdout" | head -2 | paste -sd' ' | grep -qx "typed typed" ||
     fail "the roll played on while paused"
+# While its last notes die away, the time shown stays at the roll's length.
+! grep -qE "0:0[4-9] / 0:03" "$WORK/stdout" || fail "time shown past the roll's end"
 
 # Shuffled over and over, no roll follows itself from one pass to the next.
 pty_run --after Playing 8 '\x03' -- "$KOLVO" play --loop --shuffle r165.mid r150.mid
