@@ -94,6 +94,48 @@ TEST(SoundfontStructure, EveryKeyOfEveryRankIsPlayedFromASampleWithinASemitone) 
     }
 }
 
+// A sample plays its root and the keys on either side of it within the
+// rank's compass (on both organs), a minor third's worth: its root is the
+// middle one, of two the lower, so that no key is played from a sample
+// transposed down.  A drum's sample sounds at its key, untuned.
+TEST(SoundfontStructure, EverySampleIsRootedAmidTheKeysItPlays) {
+    const Loaded& file = loaded();
+    ASSERT_NE(file.font, nullptr) << file.complaint;
+    std::map<Rank, std::pair<int, int>> compass;
+    for (const Organ* organ : {&organ165, &organ150}) {
+        std::set<int> drums;
+        const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
+        for (const TrackLayout& row : organ->layout) {
+            const std::set<int>& keys = notes.at(row.track);
+            auto [at, fresh] = compass.insert({row.rank, {*keys.begin(), *keys.rbegin()}});
+            at->second = {std::min(at->second.first, *keys.begin()),
+                          std::max(at->second.second, *keys.rbegin())};
+        }
+    }
+    for (const Organ* organ : {&organ165, &organ150}) {
+        for (const TrackLayout& row : organ->layout) {
+            SCOPED_TRACE(std::string(organ->name) + " program " + std::to_string(row.program));
+            const auto [first, last] = compass.at(row.rank);
+            std::map<IpatchSF2Sample*, std::pair<int, int>> played;
+            for (const Zone& z : zonesOf(file.preset(organ->bank, row.program))) {
+                const int low = std::max(z.low, first), high = std::min(z.high, last);
+                auto [at, fresh] = played.insert({z.sample, {low, high}});
+                at->second = {std::min(at->second.first, low), std::max(at->second.second, high)};
+            }
+            for (const auto& [sample, keys] : played) {
+                const int root = sample->root_note, low = keys.first, high = keys.second;
+                EXPECT_TRUE(high - low <= 2 && root - low <= high - root &&
+                            high - root <= root - low + 1)
+                    << sample->name << " rooted at " << root << " plays " << low << "-" << high;
+            }
+        }
+    }
+    for (const Zone& z : zonesOf(file.preset(drumBank, 0))) {
+        EXPECT_EQ(z.sample->root_note, z.low) << z.sample->name;
+        EXPECT_EQ(z.sample->fine_tune, 0) << z.sample->name;
+    }
+}
+
 // Each drum on a key of its own, on the wings of the facade, struck once;
 // a snare (General MIDI's two) also rolls, from a looped sample.
 TEST(SoundfontStructure, EveryDrumHasAKeyOfItsOwnOnTheWings) {
