@@ -38,17 +38,22 @@ struct Feature {
 constexpr Feature features[] = {
     {"level_dB", 0.3, false},      // RMS of a held pipe, the loudest 5 ms of a hit
     {"pan_dB", 0.3, false},        // left against right
-    {"centroid", 0.03, true},      // x the key's pitch; of a drum, in kHz
+    {"centroid", 0.01, true},      // x the key's pitch; of a drum, in kHz
     {"cents", 0.3, false},         // a held pipe's pitch against the key
-    {"peak_Hz", 0.01, true},       // a drum's strongest partial below 2.5 kHz
+    {"peak_Hz", 0.005, true},      // a drum's strongest partial below 2.5 kHz
     {"glide_cents", 5.0, false},   // a drum's pitch in its first 60 ms against its peak
-    {"speaks_ms", 6.0, false},     // until within 3 dB of the held level
+    {"speaks_ms", 2.0, false},     // until its fundamental is within 1 dB of its held level
     {"h2_dB", 1.0, false},         // a pipe's second partial against its first
+    {"upper_x", 0.005, true},      // a bar's or drum's strongest partial from 1.5 to 12 x
+    {"upper_dB", 1.0, false},      // its pitch (or peak): where, and against it
     {"dies_ms", 0.06, true},       // pipe: after note-off, to 40 dB under; struck: ringing
     {"roll_hz", 0.3, false},       // a held snare's strokes per second
     {"roll_dB", 1.0, false},       // the roll's level against the tap's
     {"hands_dB", 0.8, false},      // the roll's first stroke against its second
     {"voices", 0, false},
+    {"atten_sum", 0, false},       // attenuation, fine tune and pan of all of them, summed
+    {"tune_sum", 0, false},
+    {"pan_sum", 0, false},
     {"reverb", 0, false},          // generators of the lead voice, as set from the file
     {"attack_tc", 0, false},
     {"delay_tc", 0, false},
@@ -64,11 +69,11 @@ constexpr Feature features[] = {
     {"pan_range", 0, false},       // their places in the facade
     {"root", 0, false},            // the sample: its root key against the note
     {"correction", 0, false},
-    {"length_s", 0.0005, false},
-    {"loop_s", 0.0005, false},
+    {"length", 0, false},          // points
+    {"loop", 0, false},
     {"samples", 0, false},         // all the samples the preset plays: how many,
-    {"all_length_s", 0.002, false},  // their lengths, loops and roots summed
-    {"all_loop_s", 0.002, false},
+    {"all_length", 0, false},      // their lengths, loops and roots summed
+    {"all_loop", 0, false},
     {"all_roots", 0, false},
 };
 constexpr int featureCount = static_cast<int>(std::size(features));
@@ -99,6 +104,11 @@ void fromFile(Synth& synth, const Item& item, Print& p) {
     p["voices"] = voices.size();
     if (voices.empty()) {
         return;
+    }
+    for (const std::vector<float>& v : voices) {
+        p["atten_sum"] += v[0];
+        p["tune_sum"] += v[10];
+        p["pan_sum"] += v[11];
     }
     const std::vector<float>& v = lead(voices);
     const char* names[] = {"reverb", "attack_tc", "delay_tc", "release_tc", "filter_ac",
@@ -132,20 +142,20 @@ void sampleOf(const Item& item, Print& p) {
     if (preset == nullptr) {
         return;
     }
-    auto length = [](IpatchSF2Sample* s) { return double(sizeOf(s)) / s->rate; };
-    auto loop = [](IpatchSF2Sample* s) { return double(s->loop_end - s->loop_start) / s->rate; };
+    auto length = [](IpatchSF2Sample* s) { return sizeOf(s); };
+    auto loop = [](IpatchSF2Sample* s) { return s->loop_end - s->loop_start; };
     std::set<IpatchSF2Sample*> all;
     for (const Zone& z : zonesOf(preset)) {
         if (z.low <= item.key && item.key <= z.high && p.count("root") == 0) {
             p["root"] = z.sample->root_note - item.key;
             p["correction"] = z.sample->fine_tune;
-            p["length_s"] = length(z.sample);
-            p["loop_s"] = loop(z.sample);
+            p["length"] = length(z.sample);
+            p["loop"] = loop(z.sample);
         }
         if (all.insert(z.sample).second) {
             p["samples"] += 1;
-            p["all_length_s"] += length(z.sample);
-            p["all_loop_s"] += loop(z.sample);
+            p["all_length"] += length(z.sample);
+            p["all_loop"] += loop(z.sample);
             p["all_roots"] += z.sample->root_note;
         }
     }
@@ -160,8 +170,28 @@ double loudestFrame(const std::vector<float>& x) {
     return *std::max_element(e.begin(), e.end());
 }
 
+// Seconds until the fundamental first comes within 1 dB of its held level
+// (its mean from 0.5 to 1 s, beating or not), followed in frames of two
+// periods, between frames by a line.
+double speech(const std::vector<float>& x, double hz) {
+    const Track t = follow(x, hz, 0.0, 1.0, std::max(2.0 / hz, 0.004));
+    const std::size_t half = t.levelDb.size() / 2;
+    const double hop = t.frame / 2;
+    double held = -1.0;
+    for (std::size_t i = half; i < t.levelDb.size(); ++i) {
+        held += t.levelDb[i] / (t.levelDb.size() - half);
+    }
+    for (std::size_t i = 1; i < t.levelDb.size(); ++i) {
+        if (t.levelDb[i] >= held) {
+            const double before = t.levelDb[i - 1];
+            return hop * (i - 1 + (held - before) / (t.levelDb[i] - before));
+        }
+    }
+    return t.levelDb.size() * hop;
+}
+
 void heardPipe(Synth& synth, const Item& item, Print& p) {
-    const double held = 1.2, frame = 0.005, hz = keyHz(item.key);
+    const double held = 1.2, hz = keyHz(item.key);
     const Sound s = synth.hold(item.bank, item.program, {item.key}, 65, held, 0.6);
     const std::vector<float> x = s.mid();
     const double level = db(rms(x, 0.5, held));
@@ -175,7 +205,7 @@ void heardPipe(Synth& synth, const Item& item, Print& p) {
         sum += c / cents.size();
     }
     p["cents"] = sum;
-    p["speaks_ms"] = 1000 * speaks(envelope(x, 0.0, 0.5, frame), level, frame);
+    p["speaks_ms"] = 1000 * speech(x, hz);
     p["h2_dB"] = peakIn(mag, 1.98 * hz, 2.02 * hz).db - peakIn(mag, 0.98 * hz, 1.02 * hz).db;
     const std::vector<double> after = envelope(x, held, held + 0.6, 0.002);
     const auto gone = std::find_if(after.begin(), after.end(),
@@ -183,12 +213,20 @@ void heardPipe(Synth& synth, const Item& item, Print& p) {
     p["dies_ms"] = 2.0 * (gone - after.begin());
 }
 
+void upper(const std::vector<double>& mag, double hz, Print& p) {
+    const Peak up = peakIn(mag, 1.5 * hz, std::min(12 * hz, 16000.0));
+    p["upper_x"] = up.hz / hz;
+    p["upper_dB"] = up.db - peakIn(mag, 0.97 * hz, 1.03 * hz).db;
+}
+
 void heardBar(Synth& synth, const Item& item, Print& p) {
     const Sound s = synth.hold(item.bank, item.program, {item.key}, 65, 2.0, 0.5);
     const std::vector<float> x = s.mid();
     p["level_dB"] = loudestFrame(x);
     p["pan_dB"] = panDb(s);
-    p["centroid"] = centroidHz(spectrum(x, 0.0)) / keyHz(item.key);
+    const std::vector<double> mag = spectrum(x, 0.0);
+    p["centroid"] = centroidHz(mag) / keyHz(item.key);
+    upper(mag, keyHz(item.key), p);
     p["dies_ms"] = 1000 * ringsFor(x);
 }
 
@@ -201,6 +239,7 @@ void heardDrum(Synth& synth, const Item& item, Print& p) {
     p["centroid"] = centroidHz(mag) / 1000;
     const double peak = peakIn(mag, 30, 2500).hz;
     p["peak_Hz"] = peak;
+    upper(mag, peak, p);
     const std::vector<double> early = follow(x, peak, 0.0, 0.06, 0.03).centsOff;
     p["glide_cents"] = early.empty() ? 0.0 : early.front();
     p["dies_ms"] = 1000 * ringsFor(x);
