@@ -44,7 +44,7 @@ constexpr Feature features[] = {
     {"glide_cents", 5.0, false},   // a drum's pitch in its first 60 ms against its peak
     {"speaks_ms", 2.0, false},     // until its fundamental is within 1 dB of its held level
     {"h2_dB", 1.0, false},         // a pipe's second partial against its first
-    {"upper_x", 0.005, true},      // a bar's or drum's strongest partial from 1.5 to 12 x
+    {"upper_x", 0.001, true},      // a bar's or drum's strongest partial from 1.5 to 12 x
     {"upper_dB", 1.0, false},      // its pitch (or peak): where, and against it
     {"dies_ms", 0.06, true},       // pipe: after note-off, to 40 dB under; struck: ringing
     {"roll_hz", 0.3, false},       // a held snare's strokes per second
