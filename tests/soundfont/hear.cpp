@@ -183,6 +183,41 @@ double movementHz(const std::vector<double>& course, double frame) {
     return bestHz;
 }
 
+double speaks(const std::vector<double>& course, double held, double frame) {
+    const auto at = std::find_if(course.begin(), course.end(),
+                                 [held](double v) { return v >= held - 3.0; });
+    return (at - course.begin()) * frame;
+}
+
+double ringsFor(const std::vector<float>& x) {
+    const double frame = 0.01;
+    const std::vector<double> e = envelope(x, 0.0, x.size() / double(rate), frame);
+    const double loudest = *std::max_element(e.begin(), e.end());
+    std::size_t last = e.size() - 1;
+    while (last > 0 && e[last] < loudest - 40.0) {
+        --last;
+    }
+    return (last + 1) * frame;
+}
+
+// Frames of 10 ms hold whole half periods of the lowest drum.
+std::vector<double> strokes(const std::vector<float>& x) {
+    const double frame = 0.01;
+    std::vector<double> e(3, -240.0);  // silence before the note
+    const std::vector<double> course = envelope(x, 0.0, x.size() / double(rate), frame);
+    e.insert(e.end(), course.begin(), course.end());
+    const double loudest = *std::max_element(e.begin(), e.end());
+    std::vector<double> at;
+    for (std::size_t i = 3; i < e.size(); ++i) {
+        const double t = (i - 3) * frame;
+        const bool rise = e[i] - *std::min_element(&e[i - 3], &e[i]) > 6.0;
+        if (rise && e[i] > loudest - 30.0 && (at.empty() || t - at.back() >= 0.06)) {
+            at.push_back(t);
+        }
+    }
+    return at;
+}
+
 Synth::Synth(bool effects) {
     settings_ = new_fluid_settings();
     fluid_settings_setint(settings_, "synth.reverb.active", effects ? 1 : 0);
@@ -225,6 +260,28 @@ Sound Synth::hold(int bank, int program, const std::vector<int>& keys, int veloc
 std::vector<float> Synth::play(int bank, int program, int key, int velocity, double held,
                                double after) {
     return hold(bank, program, {key}, velocity, held, after).mid();
+}
+
+std::vector<std::vector<float>> Synth::generators(int bank, int program, int key, int velocity,
+                                                 const std::vector<int>& gens) {
+    const int channel = bank == drumBank ? drumChannel : 0;
+    if (channel != drumChannel) {
+        fluid_synth_program_select(synth_, channel, id_, bank, program);
+    }
+    fluid_synth_noteon(synth_, channel, key, velocity);
+    fluid_voice_t* voices[16] = {};
+    fluid_synth_get_voicelist(synth_, voices, 16, -1);
+    std::vector<std::vector<float>> values;
+    for (fluid_voice_t* v : voices) {
+        if (v != nullptr && fluid_voice_is_on(v)) {
+            values.emplace_back();
+            for (int g : gens) {
+                values.back().push_back(fluid_voice_gen_get(v, g));
+            }
+        }
+    }
+    fluid_synth_all_sounds_off(synth_, channel);
+    return values;
 }
 
 Performance perform(const Organ& organ, const std::string& rollPath,

@@ -70,6 +70,18 @@ std::vector<double> envelope(const std::vector<float>& x, double from, double to
 // (its mean removed), in Hz.
 double movementHz(const std::vector<double>& course, double frame);
 
+// Seconds until a course of levels (every `frame` seconds from note-on)
+// first comes within 3 dB of `held`.
+double speaks(const std::vector<double>& course, double held, double frame);
+
+// Seconds until the sound has fallen 40 dB below its loudest moment, for
+// good.
+double ringsFor(const std::vector<float>& x);
+
+// The strokes of a drum: rises of more than 6 dB within 30 ms, at least
+// 60 ms apart, less than 30 dB under the loudest moment; their times.
+std::vector<double> strokes(const std::vector<float>& x);
+
 // A synthesizer with the soundfont loaded, rendering on demand.  Its
 // settings are FluidSynth's defaults but for the effects asked for.
 class Synth {
@@ -88,6 +100,10 @@ public:
     // One key, the mid signal (left and right together).
     std::vector<float> play(int bank, int program, int key, int velocity, double held,
                             double after);
+    // The generators (fluid_gen_type) of every voice that a key starts, as
+    // the synthesizer sets them from the file, before modulators.
+    std::vector<std::vector<float>> generators(int bank, int program, int key, int velocity,
+                                               const std::vector<int>& gens);
 
 private:
     fluid_settings_t* settings_;

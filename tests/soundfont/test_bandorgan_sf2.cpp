@@ -90,9 +90,10 @@ TEST(BandOrganSoundfont, EveryDrumHitsAndDiesAway) {
     }
 }
 
-// The sample headers and points of the file, read directly: every loop,
-// also the never-played loop in the silence after a one-shot, must join
-// without a step larger than any step inside it.
+// The sample headers and points of the file, read directly: every sample
+// mono and unlinked, the terminal record empty; every loop, also the
+// never-played loop in the silence after a one-shot, must join without a
+// step larger than any step inside it.
 TEST(BandOrganSoundfont, EveryLoopJoinsWithoutAClick) {
     std::ifstream in(fontPath, std::ios::binary);
     const std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)), {});
@@ -120,12 +121,16 @@ TEST(BandOrganSoundfont, EveryLoopJoinsWithoutAClick) {
     }
     ASSERT_NE(smpl, 0u);
     ASSERT_NE(shdr, 0u);
+    auto u16 = [&](std::size_t at) { return file[at] | file[at + 1] << 8; };
     auto point = [&](std::uint32_t i) {
         return static_cast<int>(
             static_cast<std::int16_t>(file[smpl + 2 * i] | file[smpl + 2 * i + 1] << 8));
     };
     const std::size_t samples = shdrSize / 46 - 1;  // without the terminal record
     ASSERT_GT(samples, 0u);
+    for (std::size_t at = shdr + 46 * samples + 20; at < shdr + 46 * (samples + 1); ++at) {
+        EXPECT_EQ(file[at], 0) << "the terminal record, byte " << at - shdr - 46 * samples;
+    }
     for (std::size_t s = 0; s < samples; ++s) {
         const std::size_t h = shdr + 46 * s;
         const char* text = reinterpret_cast<const char*>(&file[h]);
@@ -134,6 +139,8 @@ TEST(BandOrganSoundfont, EveryLoopJoinsWithoutAClick) {
         const std::uint32_t start = u32(h + 20), end = u32(h + 24);
         const std::uint32_t loopStart = u32(h + 28), loopEnd = u32(h + 32);
         ASSERT_TRUE(start + 8 <= loopStart && loopStart < loopEnd && loopEnd + 8 <= end);
+        EXPECT_EQ(u16(h + 42), 0) << "a linked sample";
+        EXPECT_EQ(u16(h + 44), 1) << "not a mono sample";
         int inside = 0;
         for (std::uint32_t i = loopStart; i + 1 < loopEnd; ++i) {
             inside = std::max(inside, std::abs(point(i + 1) - point(i)));

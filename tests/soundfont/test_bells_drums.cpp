@@ -16,19 +16,6 @@ namespace {
 
 using namespace hear;
 
-// Seconds until the sound has fallen 40 dB below its loudest moment, for
-// good.
-double ringsFor(const std::vector<float>& x) {
-    const double frame = 0.01;
-    const std::vector<double> e = envelope(x, 0.0, x.size() / double(rate), frame);
-    const double loudest = *std::max_element(e.begin(), e.end());
-    std::size_t last = e.size() - 1;
-    while (last > 0 && e[last] < loudest - 40.0) {
-        --last;
-    }
-    return (last + 1) * frame;
-}
-
 // The partials above the fundamental, as ratios to it: a free steel bar's
 // modes (glockenspiel), and bells tuned near 1 : 4 : 10 (accompaniment).
 struct BarKind {

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <libinstpatch/libinstpatch.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -16,91 +14,13 @@
 #include <vector>
 
 #include "hear.h"
+#include "sf2file.h"
 #include "xlate150.h"
 #include "xlate165.h"
 
 namespace {
 
 using namespace hear;
-
-// The file as libinstpatch loads it, or the loader's complaint.
-class Loaded {
-public:
-    Loaded() {
-        ipatch_init();
-        IpatchSF2File* file = ipatch_sf2_file_new();
-        GError* error = nullptr;
-        IpatchFileHandle* handle =
-            ipatch_file_open(IPATCH_FILE(file), KOLVO_BANDORGAN_SF2, "r", &error);
-        if (handle != nullptr) {
-            IpatchSF2Reader* reader = ipatch_sf2_reader_new(handle);
-            font = ipatch_sf2_reader_load(reader, &error);
-            g_object_unref(reader);
-        }
-        if (error != nullptr) {
-            complaint = error->message;
-            g_error_free(error);
-        }
-        g_object_unref(file);
-    }
-    ~Loaded() {
-        if (font != nullptr) {
-            g_object_unref(font);
-        }
-    }
-    IpatchSF2* font = nullptr;
-    std::string complaint;
-
-    IpatchSF2Preset* preset(int bank, int program) const {
-        for (GSList* p = font->presets; p != nullptr; p = p->next) {
-            auto* preset = static_cast<IpatchSF2Preset*>(p->data);
-            if (preset->bank == bank && preset->program == program) {
-                return preset;
-            }
-        }
-        return nullptr;
-    }
-};
-
-const Loaded& loaded() {
-    static const Loaded file;
-    return file;
-}
-
-// A generator of a zone, or of the global zone when the zone leaves it unset.
-int gen(const IpatchSF2GenArray& zone, const IpatchSF2GenArray& global, int id, int otherwise) {
-    for (const IpatchSF2GenArray* a : {&zone, &global}) {
-        if ((a->flags >> id) & 1) {
-            return id == IPATCH_SF2_GEN_NOTE_RANGE ? a->values[id].uword : a->values[id].sword;
-        }
-    }
-    return otherwise;
-}
-
-struct Zone {
-    int low, high;        // keys
-    int pan;
-    bool loops;
-    IpatchSF2Sample* sample;
-};
-
-// The zones of the one instrument of a preset.
-std::vector<Zone> zonesOf(IpatchSF2Preset* preset) {
-    EXPECT_EQ(g_slist_length(preset->zones), 1u) << preset->name;
-    auto* pzone = static_cast<IpatchSF2Zone*>(preset->zones->data);
-    auto* inst = IPATCH_SF2_INST(pzone->item);
-    std::vector<Zone> zones;
-    for (GSList* z = inst->zones; z != nullptr; z = z->next) {
-        auto* zone = static_cast<IpatchSF2Zone*>(z->data);
-        const int range = gen(zone->genarray, inst->genarray, IPATCH_SF2_GEN_NOTE_RANGE, 0x7F00);
-        zones.push_back({range & 0xFF, range >> 8,
-                         gen(zone->genarray, inst->genarray, IPATCH_SF2_GEN_PAN, 0),
-                         gen(zone->genarray, inst->genarray, IPATCH_SF2_GEN_SAMPLE_MODES, 0) ==
-                             IPATCH_SF2_GEN_SAMPLE_MODE_LOOP,
-                         IPATCH_SF2_SAMPLE(zone->item)});
-    }
-    return zones;
-}
 
 TEST(SoundfontStructure, ASecondLoaderReadsTheFileAndEverySample) {
     const Loaded& file = loaded();
@@ -171,6 +91,48 @@ TEST(SoundfontStructure, EveryKeyOfEveryRankIsPlayedFromASampleWithinASemitone) 
                 EXPECT_EQ(pipes[key], row.rank == Rank::ViolinPipe ? 4 : 1) << "key " << key;
             }
         }
+    }
+}
+
+// A sample plays its root and the keys on either side of it within the
+// rank's compass (on both organs), a minor third's worth: its root is the
+// middle one, of two the lower, so that no key is played from a sample
+// transposed down.  A drum's sample sounds at its key, untuned.
+TEST(SoundfontStructure, EverySampleIsRootedAmidTheKeysItPlays) {
+    const Loaded& file = loaded();
+    ASSERT_NE(file.font, nullptr) << file.complaint;
+    std::map<Rank, std::pair<int, int>> compass;
+    for (const Organ* organ : {&organ165, &organ150}) {
+        std::set<int> drums;
+        const std::map<int, std::set<int>> notes = trackNotes(*organ, &drums);
+        for (const TrackLayout& row : organ->layout) {
+            const std::set<int>& keys = notes.at(row.track);
+            auto [at, fresh] = compass.insert({row.rank, {*keys.begin(), *keys.rbegin()}});
+            at->second = {std::min(at->second.first, *keys.begin()),
+                          std::max(at->second.second, *keys.rbegin())};
+        }
+    }
+    for (const Organ* organ : {&organ165, &organ150}) {
+        for (const TrackLayout& row : organ->layout) {
+            SCOPED_TRACE(std::string(organ->name) + " program " + std::to_string(row.program));
+            const auto [first, last] = compass.at(row.rank);
+            std::map<IpatchSF2Sample*, std::pair<int, int>> played;
+            for (const Zone& z : zonesOf(file.preset(organ->bank, row.program))) {
+                const int low = std::max(z.low, first), high = std::min(z.high, last);
+                auto [at, fresh] = played.insert({z.sample, {low, high}});
+                at->second = {std::min(at->second.first, low), std::max(at->second.second, high)};
+            }
+            for (const auto& [sample, keys] : played) {
+                const int root = sample->root_note, low = keys.first, high = keys.second;
+                EXPECT_TRUE(high - low <= 2 && root - low <= high - root &&
+                            high - root <= root - low + 1)
+                    << sample->name << " rooted at " << root << " plays " << low << "-" << high;
+            }
+        }
+    }
+    for (const Zone& z : zonesOf(file.preset(drumBank, 0))) {
+        EXPECT_EQ(z.sample->root_note, z.low) << z.sample->name;
+        EXPECT_EQ(z.sample->fine_tune, 0) << z.sample->name;
     }
 }
 

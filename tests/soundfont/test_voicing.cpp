@@ -37,14 +37,6 @@ double range(const std::vector<double>& v) {
     return *hi - *lo;
 }
 
-// Seconds until the course (levels every `frame` seconds from note-on)
-// first comes within 3 dB of its held level.
-double speaks(const std::vector<double>& course, double held, double frame) {
-    const auto at = std::find_if(course.begin(), course.end(),
-                                 [held](double v) { return v >= held - 3.0; });
-    return (at - course.begin()) * frame;
-}
-
 double mean(const std::vector<double>& v) {
     return std::accumulate(v.begin(), v.end(), 0.0) / v.size();
 }
@@ -242,26 +234,6 @@ TEST(Voicing, StoppedPipesAndClarinetsSoundTheirOddPartials) {
         }
     }
     EXPECT_GE(heard, 2);
-}
-
-// The strokes of a drum: rises of more than 6 dB within 30 ms, at least
-// 60 ms apart, less than 30 dB under the loudest moment; their times.
-// Frames of 10 ms hold whole half periods of the lowest drum.
-std::vector<double> strokes(const std::vector<float>& x) {
-    const double frame = 0.01;
-    std::vector<double> e(3, -240.0);  // silence before the note
-    const std::vector<double> course = envelope(x, 0.0, x.size() / double(rate), frame);
-    e.insert(e.end(), course.begin(), course.end());
-    const double loudest = *std::max_element(e.begin(), e.end());
-    std::vector<double> at;
-    for (std::size_t i = 3; i < e.size(); ++i) {
-        const double t = (i - 3) * frame;
-        const bool rise = e[i] - *std::min_element(&e[i - 3], &e[i]) > 6.0;
-        if (rise && e[i] > loudest - 30.0 && (at.empty() || t - at.back() >= 0.06)) {
-            at.push_back(t);
-        }
-    }
-    return at;
 }
 
 TEST(Voicing, TheSnareTapsForAShortHoleAndRollsForALongOne) {

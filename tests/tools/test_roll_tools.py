@@ -7,7 +7,7 @@ makeroll: small scores, each checked against what its notation says (the
 ticks of every hole), the texts, tempo and order of events of a roll,
 spellings that must punch the same roll, and scores it must refuse with one
 line and status 1, writing nothing.  longroll: a demo roll played over for
-a minute.  Exit status 0 when all pass, 1 on a failure, 77 without mido.
+a minute.  Both refuse a wrong command line with one line, writing nothing.  Exit status 0 when all pass, 1 on a failure, 77 without mido.
 """
 
 import math
@@ -189,6 +189,28 @@ else:
           sorted(written) == sorted(expected) and len(long.tracks) == 1,
           (len(written), len(expected)))
     check("longroll lasts a minute", 60 <= long.length < 60 + demo.length + 1, long.length)
+
+# Wrong command lines: the status and the start of the one line on standard
+# error; nothing written.
+OUT = os.path.join(WORK, "refused.mid")
+SCORE = os.path.join(WORK, "roll.txt")
+COMMANDS = [
+    ([MAKEROLL], 1, "usage: makeroll SCORE OUT.mid"),
+    ([MAKEROLL, SCORE], 1, "usage: makeroll SCORE OUT.mid"),
+    ([MAKEROLL, SCORE, OUT, OUT], 1, "usage: makeroll SCORE OUT.mid"),
+    ([MAKEROLL, os.path.join(WORK, "none.txt"), OUT], 1, "makeroll: %s/none.txt: cannot be read" % WORK),
+    ([LONGROLL, DEMO, "1"], 2, "Usage: longroll ROLL.mid MINUTES OUT.mid"),
+    ([LONGROLL, DEMO, "0", OUT], 2, "Usage: longroll ROLL.mid MINUTES OUT.mid"),
+    ([LONGROLL, DEMO, "-1", OUT], 2, "Usage: longroll ROLL.mid MINUTES OUT.mid"),
+    ([LONGROLL, SCORE, "1", OUT], 1, "longroll: %s is not a one-track roll" % SCORE),
+]
+for command, expected, says in COMMANDS:
+    run = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                         universal_newlines=True, timeout=30)
+    errors = run.stderr.splitlines()
+    check("refuses " + " ".join(os.path.basename(a) for a in command),
+          run.returncode == expected and errors == [says] and not os.path.exists(OUT),
+          (run.returncode, errors))
 
 print("%d passed, %d failed" % (len(passed), len(failures)))
 sys.exit(1 if failures else 0)
